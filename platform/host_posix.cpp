@@ -1,0 +1,186 @@
+#include "platform.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <iconv.h>
+#include <langinfo.h>
+#include <sys/wait.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+std::string toUtf8(std::u16string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c < 0xE000) {
+            c = 0xFFFD;
+        }
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+std::u16string describe(int number)
+{
+    const std::string text = std::generic_category().message(number);
+    return std::u16string(text.begin(), text.end()); // strerror in the C locale is ASCII
+}
+
+// Writes all of `size` bytes, retrying on EINTR. Async-signal-safe.
+void writeAll(int fd, const void *data, std::size_t size)
+{
+    const char *p = static_cast<const char *>(data);
+    while (size > 0) {
+        const ssize_t n = ::write(fd, p, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;
+        p += n;
+        size -= static_cast<std::size_t>(n);
+    }
+}
+
+} // namespace
+
+std::filesystem::path hostPath(std::u16string_view windowsPath)
+{
+    std::u16string rest(windowsPath);
+    for (char16_t &c : rest)
+        if (c == u'\\')
+            c = u'/';
+    const bool onDriveD = rest.size() >= 2 && (rest[0] == u'd' || rest[0] == u'D') && rest[1] == u':';
+    if (!onDriveD)
+        return std::filesystem::path(toUtf8(rest));
+    const char *drive = std::getenv("SALLE30_DRIVE_D");
+    std::string root = drive && *drive ? drive : "/mnt/d";
+    std::string tail = toUtf8(std::u16string_view(rest).substr(2));
+    while (!root.empty() && root.back() == '/')
+        root.pop_back();
+    if (tail.empty() || tail.front() != '/')
+        tail.insert(tail.begin(), '/');
+    return std::filesystem::path(root + tail);
+}
+
+std::optional<Failure> launchDetached(std::u16string_view commandLine)
+{
+    const std::vector<std::u16string> words = splitCommandLine(commandLine);
+    if (words.empty())
+        return Failure{ENOENT, u"empty command line"};
+
+    // Everything the child needs is prepared before fork(): between fork and
+    // exec only async-signal-safe calls are allowed in a threaded program.
+    std::vector<std::string> arguments;
+    arguments.push_back(hostPath(words.front()).string());
+    for (std::size_t i = 1; i < words.size(); ++i)
+        arguments.push_back(toUtf8(words[i]));
+    std::vector<char *> argv;
+    for (std::string &argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    // The child reports a failed exec through this pipe; a successful exec
+    // closes it (O_CLOEXEC) and the parent reads end-of-file.
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0)
+        return Failure{errno, describe(errno)};
+
+    const pid_t child = ::fork();
+    if (child < 0) {
+        const int number = errno;
+        ::close(report[0]);
+        ::close(report[1]);
+        return Failure{number, describe(number)};
+    }
+    if (child == 0) {
+        // Double fork: the grandchild runs the program and is adopted by init
+        // (or the nearest subreaper), so the panel never holds a zombie.
+        ::close(report[0]);
+        ::setsid();
+        const pid_t grandchild = ::fork();
+        if (grandchild < 0) {
+            const int number = errno;
+            writeAll(report[1], &number, sizeof number);
+            ::_exit(127);
+        }
+        if (grandchild > 0)
+            ::_exit(0);
+        ::execv(argv[0], argv.data());
+        const int number = errno;
+        writeAll(report[1], &number, sizeof number);
+        ::_exit(127);
+    }
+
+    ::close(report[1]);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    int number = 0;
+    ssize_t got;
+    do {
+        got = ::read(report[0], &number, sizeof number);
+    } while (got < 0 && errno == EINTR);
+    ::close(report[0]);
+    if (got == static_cast<ssize_t>(sizeof number))
+        return Failure{number, describe(number)};
+    return std::nullopt;
+}
+
+std::u16string decodeSystemText(std::string_view bytes)
+{
+    const char *codeset = ::nl_langinfo(CODESET);
+    iconv_t converter = ::iconv_open("UTF-16LE", codeset && *codeset ? codeset : "UTF-8");
+    if (converter == reinterpret_cast<iconv_t>(-1))
+        converter = ::iconv_open("UTF-16LE", "UTF-8");
+
+    std::u16string out;
+    out.reserve(bytes.size());
+    char *in = const_cast<char *>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    char buffer[4096];
+    while (inLeft > 0) {
+        char *outPtr = buffer;
+        std::size_t outLeft = sizeof buffer;
+        const std::size_t result = ::iconv(converter, &in, &inLeft, &outPtr, &outLeft);
+        for (char *p = buffer; p + 1 < outPtr; p += 2)
+            out.push_back(static_cast<char16_t>(static_cast<unsigned char>(p[0]) |
+                                                (static_cast<unsigned char>(p[1]) << 8)));
+        if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
+            // An invalid or cut-off sequence: one replacement character per
+            // byte that cannot be decoded, then go on after it.
+            out.push_back(u'\uFFFD');
+            ++in;
+            --inLeft;
+            ::iconv(converter, nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+    ::iconv_close(converter);
+    return out;
+}
+
+} // namespace platform

@@ -1,0 +1,58 @@
+#pragma once
+// Everything the panel needs from its host, behind plain standard types.
+// One implementation file per host (host_posix.cpp, host_windows.cpp); CMake
+// picks one with SALLE30_HOST. No other file of the program asks which host
+// it runs on.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// What failed, as the host reports it: errno and strerror on POSIX,
+// GetLastError() and FormatMessageW() on Windows.
+struct Failure {
+    int number = 0;
+    std::u16string description;
+};
+
+// The host file that a path on drive D: stands for.
+// Takes a Windows path such as u"d:\\talvero\\dcon.txt". On Windows the path
+// is returned unchanged. Elsewhere a path on drive D: (either letter case,
+// either slash) becomes the same path under the directory named by the
+// environment variable SALLE30_DRIVE_D (default /mnt/d), with backslashes
+// turned into slashes: $SALLE30_DRIVE_D/talvero/dcon.txt. Any other path is
+// only given forward slashes. The variable is read at every call.
+std::filesystem::path hostPath(std::u16string_view windowsPath);
+
+// Starts a program from a Windows command line and returns at once, without
+// waiting for it and without keeping any handle on it. The program's window,
+// where the host has such a thing, opens minimised and takes the focus.
+//
+// Windows: CreateProcessW receives exactly this command line.
+// Elsewhere: the command line is split into arguments by the rules of the
+// Microsoft C runtime (blanks separate, double quotes group and are removed,
+// backslashes before a quote escape it); the first one, the program, is mapped
+// with hostPath() and executed directly, without a shell, in a process of its
+// own that the caller never has to reap (no zombie is left behind).
+//
+// Returns nothing on success, or why the program could not be started (it is
+// missing, not executable, ...). What the program does once started is never
+// reported.
+std::optional<Failure> launchDetached(std::u16string_view commandLine);
+
+// The Microsoft C runtime's split of a command line into arguments, as used by
+// launchDetached() on non-Windows hosts. Exposed for tests.
+std::vector<std::u16string> splitCommandLine(std::u16string_view commandLine);
+
+// Decodes 8-bit text in the system's code page: the ANSI code page on
+// Windows, the character set of the current locale (LC_CTYPE) elsewhere.
+// Bytes that are not valid in that code page each become U+FFFD; never fails.
+// Bytes below 0x80 are ASCII in every code page this program supports, so
+// callers may widen pure-ASCII text themselves without calling this.
+std::u16string decodeSystemText(std::string_view bytes);
+
+} // namespace platform
