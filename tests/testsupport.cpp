@@ -1,1 +1,52 @@
+#include "testsupport.h"
 
+#include <QDir>
+#include <QFile>
+
+std::optional<LaunchFailure> RecordingLauncher::launch(const QString &commandLine)
+{
+    launched.append(commandLine);
+    if (!failingPrefix.isEmpty() && commandLine.startsWith(failingPrefix))
+        return failure;
+    return std::nullopt;
+}
+
+TrialDrive::TrialDrive()
+    : m_previous(qgetenv("SALLE30_DRIVE_D")), m_hadPrevious(qEnvironmentVariableIsSet("SALLE30_DRIVE_D"))
+{
+    QDir(m_dir.path()).mkpath(QStringLiteral("talvero"));
+    qputenv("SALLE30_DRIVE_D", QFile::encodeName(m_dir.path()));
+}
+
+TrialDrive::~TrialDrive()
+{
+    if (m_hadPrevious)
+        qputenv("SALLE30_DRIVE_D", m_previous);
+    else
+        qunsetenv("SALLE30_DRIVE_D");
+}
+
+QString TrialDrive::path(const QString &name) const
+{
+    return m_dir.path() + QStringLiteral("/talvero/") + name;
+}
+
+void TrialDrive::writeSessionList(const QByteArray &bytes) const
+{
+    QFile file(path(QStringLiteral("dcon.txt")));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        qFatal("cannot write the trial session list %s", qPrintable(file.fileName()));
+}
+
+void TrialDrive::removeSessionList() const
+{
+    QFile::remove(path(QStringLiteral("dcon.txt")));
+}
+
+QByteArray sessionLine(const QByteArray &computer, const QByteArray &user, const QByteArray &idleTime)
+{
+    QByteArray line = "\\\\" + computer;
+    line = line.leftJustified(23, ' ') + user;
+    line = line.leftJustified(44, ' ') + idleTime;
+    return line;
+}
