@@ -1,0 +1,312 @@
+// The twelve tiles and the refresh cycle that feeds them.
+
+#include "roommonitor.h"
+#include "roompaths.h"
+#include "testsupport.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using room::TileState;
+
+Q_DECLARE_METATYPE(room::StationTile)
+
+class TestRoom : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void stationNames_data();
+    void stationNames();
+    void applyRecords_data();
+    void applyRecords();
+    void resetKeepsCaptions();
+    void visibleFlagsFollowState();
+
+    void loadFillsListsOnce();
+    void refreshLaunchesThenReads();
+    void refreshTimer();
+    void missingFileKeepsTheRoom();
+    void failedCommandLaunchStillReads();
+    void statusShowsReadTimeAndFileAge();
+    void shutdownArgumentsText();
+
+private:
+    static room::RoomTiles apply(const QList<SessionRecord> &records)
+    {
+        room::RoomTiles tiles;
+        tiles.ResetStations();
+        for (const SessionRecord &r : records)
+            tiles.ApplySessionRecord(r.ComputerName, r.UserName, r.IdleTime);
+        return tiles;
+    }
+};
+
+void TestRoom::stationNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("index");
+    QTest::newRow("first") << u"PC3001"_s << 1;
+    QTest::newRow("fifth") << u"PC3005"_s << 5;
+    QTest::newRow("last") << u"PC3012"_s << 12;
+    QTest::newRow("thirteenth") << u"PC3013"_s << 0;
+    QTest::newRow("zeroth") << u"PC3000"_s << 0;
+    QTest::newRow("lower case") << u"pc3004"_s << 0;
+    QTest::newRow("button spelling of the fifth") << u"Pc3005"_s << 0;
+    QTest::newRow("leading blank") << u" PC3004"_s << 0;
+    QTest::newRow("domain suffix") << u"PC3004.talvero"_s << 0;
+    QTest::newRow("prefix only") << u"PC300"_s << 0;
+    QTest::newRow("another room") << u"PC1207"_s << 0;
+    QTest::newRow("empty") << QString() << 0;
+}
+
+void TestRoom::stationNames()
+{
+    QFETCH(QString, name);
+    QFETCH(int, index);
+    QCOMPARE(room::stationIndex(name), index);
+    if (index)
+        QCOMPARE(room::stationName(index), name);
+}
+
+void TestRoom::applyRecords_data()
+{
+    QTest::addColumn<QList<SessionRecord>>("records");
+    QTest::addColumn<int>("station");
+    QTest::addColumn<room::StationTile>("expected");
+
+    const auto tile = [](TileState state, const QString &user, const QString &idle) {
+        return room::StationTile{state, user, u"NOM"_s, idle};
+    };
+    QTest::newRow("no record") << QList<SessionRecord>{} << 7 << room::StationTile{};
+    QTest::newRow("working user") << QList<SessionRecord>{{u"PC3007"_s, u"USER17"_s, u"00:12:40"_s}} << 7
+                                  << tile(TileState::InSession, u"USER17"_s, u"00:12:40"_s);
+    QTest::newRow("idle an hour") << QList<SessionRecord>{{u"PC3007"_s, u"USER17"_s, u"01:12:40"_s}} << 7
+                                  << tile(TileState::InSessionIdle, u"USER17"_s, u"01:12:40"_s);
+    QTest::newRow("single zero hour") << QList<SessionRecord>{{u"PC3007"_s, u"U"_s, u"0:12:40"_s}} << 7
+                                      << tile(TileState::InSessionIdle, u"U"_s, u"0:12:40"_s);
+    QTest::newRow("one character") << QList<SessionRecord>{{u"PC3007"_s, u"U"_s, u"0"_s}} << 7
+                                   << tile(TileState::InSessionIdle, u"U"_s, u"0"_s);
+    QTest::newRow("empty idle time") << QList<SessionRecord>{{u"PC3007"_s, u"U"_s, QString()}} << 7
+                                     << tile(TileState::InSessionIdle, u"U"_s, QString());
+    QTest::newRow("exactly 00") << QList<SessionRecord>{{u"PC3007"_s, u"U"_s, u"00"_s}} << 7
+                                << tile(TileState::InSession, u"U"_s, u"00"_s);
+    QTest::newRow("idle then active keeps the mark")
+        << QList<SessionRecord>{{u"PC3002"_s, u"A"_s, u"02:00:00"_s}, {u"PC3002"_s, u"B"_s, u"00:01:00"_s}} << 2
+        << tile(TileState::InSessionIdle, u"B"_s, u"00:01:00"_s);
+    QTest::newRow("active then idle")
+        << QList<SessionRecord>{{u"PC3002"_s, u"A"_s, u"00:01:00"_s}, {u"PC3002"_s, u"B"_s, u"02:00:00"_s}} << 2
+        << tile(TileState::InSessionIdle, u"B"_s, u"02:00:00"_s);
+    QTest::newRow("later record without user changes nothing")
+        << QList<SessionRecord>{{u"PC3002"_s, u"A"_s, u"00:01:00"_s}, {u"PC3002"_s, QString(), u"03:00:00"_s}} << 2
+        << tile(TileState::InSession, u"A"_s, u"00:01:00"_s);
+    QTest::newRow("lower-case name") << QList<SessionRecord>{{u"pc3004"_s, u"A"_s, u"00:00:01"_s}} << 4
+                                     << room::StationTile{};
+    QTest::newRow("record for another station") << QList<SessionRecord>{{u"PC3008"_s, u"A"_s, u"00:00:01"_s}}
+                                                << 7 << room::StationTile{};
+    QTest::newRow("thirteenth station") << QList<SessionRecord>{{u"PC3013"_s, u"A"_s, u"09:00:00"_s}} << 12
+                                        << room::StationTile{};
+}
+
+void TestRoom::applyRecords()
+{
+    QFETCH(QList<SessionRecord>, records);
+    QFETCH(int, station);
+    QFETCH(room::StationTile, expected);
+
+    const room::RoomTiles tiles = apply(records);
+    QCOMPARE(tiles.tile(station), expected);
+    // No record ever touches another station's tile.
+    for (int other = 1; other <= room::StationCount; ++other) {
+        if (other == station)
+            continue;
+        const bool named = std::any_of(records.begin(), records.end(), [&](const SessionRecord &r) {
+            return room::stationIndex(r.ComputerName) == other;
+        });
+        if (!named)
+            QCOMPARE(tiles.tile(other), room::StationTile{});
+    }
+}
+
+void TestRoom::resetKeepsCaptions()
+{
+    room::RoomTiles tiles = apply({{u"PC3009"_s, u"USER05"_s, u"02:47:10"_s}});
+    tiles.ResetStations();
+    QCOMPARE(tiles.tile(9), (room::StationTile{TileState::NoSession, u"USER05"_s, u"NOM"_s, u"02:47:10"_s}));
+    tiles.ApplySessionRecord(u"PC3009", u"USER06", u"00:00:01");
+    QCOMPARE(tiles.tile(9), (room::StationTile{TileState::InSession, u"USER06"_s, u"NOM"_s, u"00:00:01"_s}));
+}
+
+void TestRoom::visibleFlagsFollowState()
+{
+    using E = room::TileElement;
+    const auto shown = [](TileState state) {
+        QList<E> elements;
+        for (E element : room::AllTileElements)
+            if (room::StationTile{state, {}, {}, {}}.isVisible(element))
+                elements.append(element);
+        return elements;
+    };
+    QCOMPARE(shown(TileState::NoSession), QList<E>{E::Image});
+    QCOMPARE(shown(TileState::InSession),
+             (QList<E>{E::ImageBis, E::ImageTer, E::Label, E::LabelBis, E::LabelTer}));
+    QCOMPARE(shown(TileState::InSessionIdle),
+             (QList<E>{E::ImageBis, E::ImageTer, E::ImageQ, E::Label, E::LabelBis, E::LabelTer}));
+    QCOMPARE(room::tileElementName(7, E::ImageQ), u"Image7q"_s);
+    QCOMPARE(room::tileElementName(10, E::LabelTer), u"Label10ter"_s);
+}
+
+void TestRoom::loadFillsListsOnce()
+{
+    TrialDrive drive;
+    drive.writeSessionList(sessionLine("PC3004", "USER17", "00:12:41") + "\r\n" +
+                           sessionLine("PC1207", "USER33", "00:00:09") + "\r\n" +
+                           sessionLine("PC3004", "", "00:00:01") + "\r\n");
+    RecordingLauncher launcher;
+    ManualClock clock;
+    RoomMonitor monitor(launcher, clock);
+    monitor.Form_Load();
+    for (int i = 0; i < 3; ++i)
+        monitor.refresh_Click();
+
+    QStringList all;
+    for (int n = 1; n <= 12; ++n)
+        all.append(u"PC30%1"_s.arg(n, 2, 10, QChar(u'0')));
+    QCOMPARE(monitor.Listcomplete(), all);
+    QCOMPARE(monitor.Listpc().toStringList(), (QStringList{u"PC3004"_s, u"PC1207"_s, u"PC3004"_s}));
+    QCOMPARE(monitor.tiles().tile(4).state, TileState::InSession);
+}
+
+void TestRoom::refreshLaunchesThenReads()
+{
+    TrialDrive drive;
+    drive.writeSessionList(sessionLine("PC3007", "USER", "00:00:01"));
+    RecordingLauncher launcher;
+    ManualClock clock;
+    RoomMonitor monitor(launcher, clock);
+    QStringList launchesAtRead;
+    connect(&monitor, &RoomMonitor::busyChanged, this, [&](bool busy) {
+        if (busy)
+            launchesAtRead = launcher.launched;
+    });
+
+    monitor.Form_Load();
+    QCOMPARE(launchesAtRead, QStringList{u"d:\\talvero\\session.bat"_s});
+    monitor.Timer1_Timer();
+    monitor.refresh_Click();
+    QCOMPARE(launcher.launched.size(), 3);
+    QCOMPARE(launchesAtRead.size(), 3);
+    QCOMPARE(monitor.tiles().tile(7).state, TileState::InSession);
+
+    // The session has ended: the next read shows the station free, the old
+    // captions kept behind the stop sign.
+    drive.writeSessionList("Aucune session\r\n");
+    monitor.Timer1_Timer();
+    QCOMPARE(monitor.tiles().tile(7), (room::StationTile{TileState::NoSession, u"USER"_s, u"NOM"_s, u"00:00:01"_s}));
+    QVERIFY(monitor.Listpc().isEmpty());
+}
+
+void TestRoom::refreshTimer()
+{
+    RecordingLauncher launcher;
+    ManualClock clock;
+    RoomMonitor monitor(launcher, clock);
+    QCOMPARE(monitor.Timer1()->objectName(), u"Timer1"_s);
+    QCOMPARE(monitor.Timer1()->interval(), 30000);
+    QVERIFY(monitor.Timer1()->isActive());
+    QVERIFY(!monitor.Timer1()->isSingleShot());
+
+    // A refresh from the menu does not restart the count.
+    TrialDrive drive;
+    const int before = monitor.Timer1()->remainingTime();
+    monitor.refresh_Click();
+    QVERIFY(monitor.Timer1()->remainingTime() <= before);
+
+    // A tick is a refresh.
+    QSignalSpy reads(&monitor, &RoomMonitor::statusChanged);
+    QVERIFY(QMetaObject::invokeMethod(monitor.Timer1(), "timeout", Qt::DirectConnection));
+    QCOMPARE(reads.size(), 1);
+    QCOMPARE(launcher.launched.size(), 2);
+}
+
+void TestRoom::missingFileKeepsTheRoom()
+{
+    TrialDrive drive;
+    drive.writeSessionList(sessionLine("PC3009", "USER05", "02:47:10") + "\r\n");
+    RecordingLauncher launcher;
+    ManualClock clock;
+    RoomMonitor monitor(launcher, clock);
+    monitor.Form_Load();
+    const room::RoomTiles before = monitor.tiles();
+    QCOMPARE(before.tile(9).state, TileState::InSessionIdle);
+
+    drive.removeSessionList();
+    QSignalSpy changed(&monitor, &RoomMonitor::roomChanged);
+    monitor.Timer1_Timer();
+    QCOMPARE(changed.size(), 0);
+    QCOMPARE(monitor.tiles(), before);
+    QCOMPARE(monitor.Listpc().toStringList(), QStringList{u"PC3009"_s});
+    const QString status = monitor.statusText();
+    QVERIFY2(status.contains(u"erreur 2"_s), qPrintable(status));
+    QVERIFY2(status.contains(drive.path(u"dcon.txt"_s)), qPrintable(status));
+    QVERIFY2(status.contains(u"08:30:00"_s), qPrintable(status)); // the room shown is that read's
+
+    // The failure stays until a read succeeds.
+    monitor.refresh_Click();
+    QVERIFY(monitor.statusText().contains(u"erreur 2"_s));
+    drive.writeSessionList(QByteArray());
+    monitor.refresh_Click();
+    QVERIFY(!monitor.statusText().contains(u"erreur"_s));
+    QCOMPARE(monitor.tiles().tile(9).state, TileState::NoSession);
+}
+
+void TestRoom::failedCommandLaunchStillReads()
+{
+    TrialDrive drive;
+    drive.writeSessionList(sessionLine("PC3001", "USER", "00:00:01"));
+    RecordingLauncher launcher;
+    launcher.failingPrefix = u"d:\\talvero\\session.bat"_s;
+    ManualClock clock;
+    RoomMonitor monitor(launcher, clock);
+    monitor.Form_Load();
+    QCOMPARE(monitor.tiles().tile(1).state, TileState::InSession);
+    const QString status = monitor.statusText();
+    QVERIFY2(status.contains(drive.path(u"session.bat"_s)), qPrintable(status));
+    QVERIFY2(status.contains(u"erreur 2, No such file or directory"_s), qPrintable(status));
+
+    launcher.failingPrefix.clear();
+    monitor.refresh_Click();
+    QVERIFY(!monitor.statusText().contains(u"session.bat"_s));
+}
+
+void TestRoom::statusShowsReadTimeAndFileAge()
+{
+    TrialDrive drive;
+    drive.writeSessionList(QByteArray());
+    QFile file(drive.path(u"dcon.txt"_s));
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    ManualClock clock;
+    QVERIFY(file.setFileTime(clock.time.addSecs(-75), QFileDevice::FileModificationTime));
+    file.close();
+
+    RecordingLauncher launcher;
+    RoomMonitor monitor(launcher, clock);
+    monitor.Form_Load();
+    QCOMPARE(monitor.statusText(), u"Liste des sessions lue à 08:30:00, écrite à 08:28:45 (il y a 75 s)."_s);
+}
+
+void TestRoom::shutdownArgumentsText()
+{
+    RecordingLauncher launcher;
+    ManualClock clock;
+    TrialDrive drive;
+    RoomMonitor monitor(launcher, clock);
+    QVERIFY(monitor.ShutdownArgs().isEmpty());
+    monitor.Form_Load();
+    QCOMPARE(monitor.ShutdownArgs().size(), 137);
+    QVERIFY(monitor.ShutdownArgs().startsWith(u"/R /T:120 \"Attention cet ordinateur"_s));
+    QVERIFY(monitor.ShutdownArgs().endsWith(u"dans les 5 minutes.\""_s));
+}
+
+QTEST_GUILESS_MAIN(TestRoom)
+#include "tst_room.moc"
