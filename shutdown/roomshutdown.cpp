@@ -37,6 +37,9 @@ RoomShutdown::RoomShutdown(Launcher &launcher, TagSource tags, ArgumentsSource a
         timer->setObjectName(QString::fromUtf16(binding.timer));
         timer->setProperty("handler", QString::fromUtf16(binding.handler));
         timer->setInterval(ChainInterval);
+        // Coarse timers may fire 5 % late; the countdown shown to the
+        // operator should not run past zero.
+        timer->setTimerType(Qt::PreciseTimer);
         const int k = binding.station;
         connect(timer, &QTimer::timeout, this, [this, k] { chainTick(k); });
         m_chain[std::size_t(k - 2)] = timer;
