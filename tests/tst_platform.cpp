@@ -1,0 +1,203 @@
+// The host layer: command-line split, drive D:, real launches.
+
+#include "platform.h"
+#include "roommonitor.h"
+#include "roomshutdown.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QStringList split(const QString &line)
+{
+    QStringList words;
+    for (const std::u16string &word : platform::splitCommandLine(line.toStdU16String()))
+        words.append(QString::fromStdU16String(word));
+    return words;
+}
+
+// Copies the recording stand-in to d:\talvero\<name> of the drive.
+void installRecorder(const TrialDrive &drive, const QString &name)
+{
+    const QString target = drive.path(name);
+    QFile::remove(target);
+    QVERIFY(QFile::copy(QStringLiteral(SALLE30_TEST_SCRIPTS "/record-args"), target));
+    QVERIFY(QFile::setPermissions(target, QFile::permissions(target) | QFile::ExeOwner));
+}
+
+QByteArray readWhenWritten(const QString &path)
+{
+    QFile file(path);
+    // The stand-in renames its file into place, so existence means complete.
+    if (!QTest::qWaitFor([&] { return file.exists(); }, 10000))
+        return "<never written>";
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+// Children of this process that have ended and were never reaped.
+int zombieChildren()
+{
+    int zombies = 0;
+    const QString me = QString::number(::getpid());
+    for (const QString &pid : QDir(u"/proc"_s).entryList(QDir::Dirs)) {
+        QFile stat(u"/proc/"_s + pid + u"/stat"_s);
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // pid (comm) state ppid ...: the command name may hold blanks.
+        const QString line = QString::fromLatin1(stat.readAll());
+        const QStringList fields = line.mid(line.lastIndexOf(u')') + 2).split(u' ');
+        if (fields.size() > 1 && fields[0] == u"Z" && fields[1] == me)
+            ++zombies;
+    }
+    return zombies;
+}
+
+} // namespace
+
+class TestPlatform : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void splitsLikeWindows_data();
+    void splitsLikeWindows();
+    void mapsDriveD_data();
+    void mapsDriveD();
+    void launchesRealProgram();
+    void launchFailures_data();
+    void launchFailures();
+    void shutdownToolReceivesArguments();
+    void leavesNoZombie();
+};
+
+void TestPlatform::splitsLikeWindows_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QStringList>("words");
+    QTest::newRow("program alone") << u"d:\\talvero\\session.bat"_s << QStringList{u"d:\\talvero\\session.bat"_s};
+    QTest::newRow("shutdown command")
+        << u"d:\\talvero\\shutcmd.exe \\\\PC3001 /R /T:120 \"Attention, c'est fini. Vraiment.\""_s
+        << QStringList{u"d:\\talvero\\shutcmd.exe"_s, u"\\\\PC3001"_s, u"/R"_s, u"/T:120"_s,
+                       u"Attention, c'est fini. Vraiment."_s};
+    QTest::newRow("runs of blanks and tabs") << u"  a \t b  "_s << QStringList{u"a"_s, u"b"_s};
+    QTest::newRow("quotes inside a word") << u"a\"b c\"d e"_s << QStringList{u"ab cd"_s, u"e"_s};
+    QTest::newRow("escaped quote") << u"a\\\"b"_s << QStringList{u"a\"b"_s};
+    QTest::newRow("even backslashes before a quote") << u"\"a\\\\\" b"_s << QStringList{u"a\\"_s, u"b"_s};
+    QTest::newRow("backslashes not before a quote") << u"\\\\srv\\x"_s << QStringList{u"\\\\srv\\x"_s};
+    QTest::newRow("doubled quote inside quotes") << u"\"a\"\"b\""_s << QStringList{u"a\"b"_s};
+    QTest::newRow("empty quoted argument") << u"a \"\" b"_s << QStringList{u"a"_s, QString(), u"b"_s};
+    QTest::newRow("unclosed quote runs to the end") << u"a \"b c"_s << QStringList{u"a"_s, u"b c"_s};
+    QTest::newRow("accents kept") << u"x \"Hélène à l'école\""_s << QStringList{u"x"_s, u"Hélène à l'école"_s};
+    QTest::newRow("empty") << QString() << QStringList();
+}
+
+void TestPlatform::splitsLikeWindows()
+{
+    QFETCH(QString, line);
+    QFETCH(QStringList, words);
+    QCOMPARE(split(line), words);
+}
+
+void TestPlatform::mapsDriveD_data()
+{
+    QTest::addColumn<QString>("drive");
+    QTest::addColumn<QString>("windowsPath");
+    QTest::addColumn<QString>("hostPath");
+    QTest::newRow("default drive") << QString() << u"d:\\talvero\\dcon.txt"_s << u"/mnt/d/talvero/dcon.txt"_s;
+    QTest::newRow("drive from the environment") << u"/srv/d"_s << u"d:\\talvero\\dcon.txt"_s
+                                                << u"/srv/d/talvero/dcon.txt"_s;
+    QTest::newRow("trailing slash on the drive") << u"/srv/d/"_s << u"D:\\talvero\\x"_s << u"/srv/d/talvero/x"_s;
+    QTest::newRow("forward slashes") << u"/srv/d"_s << u"d:/talvero/x"_s << u"/srv/d/talvero/x"_s;
+    QTest::newRow("drive root without slash") << u"/srv/d"_s << u"d:talvero"_s << u"/srv/d/talvero"_s;
+    QTest::newRow("other drive left alone") << u"/srv/d"_s << u"c:\\x"_s << u"c:/x"_s;
+}
+
+void TestPlatform::mapsDriveD()
+{
+    QFETCH(QString, drive);
+    QFETCH(QString, windowsPath);
+    QFETCH(QString, hostPath);
+    const QByteArray saved = qgetenv("SALLE30_DRIVE_D");
+    if (drive.isEmpty())
+        qunsetenv("SALLE30_DRIVE_D");
+    else
+        qputenv("SALLE30_DRIVE_D", drive.toUtf8());
+    const QString mapped = QString::fromStdU16String(platform::hostPath(windowsPath.toStdU16String()).u16string());
+    qputenv("SALLE30_DRIVE_D", saved);
+    QCOMPARE(mapped, hostPath);
+}
+
+void TestPlatform::launchesRealProgram()
+{
+    TrialDrive drive;
+    installRecorder(drive, u"session.bat"_s);
+    QCOMPARE(platform::launchDetached(u"d:\\talvero\\session.bat"), std::nullopt);
+    QCOMPARE(readWhenWritten(drive.path(u"session.bat.args"_s)), QByteArray());
+}
+
+void TestPlatform::launchFailures_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QFile::Permissions>("permissions");
+    QTest::addColumn<int>("number");
+    QTest::newRow("missing") << u"absent.exe"_s << QFile::Permissions() << ENOENT;
+    QTest::newRow("not executable") << u"plain.exe"_s << QFile::Permissions(QFile::ReadOwner | QFile::WriteOwner)
+                                    << EACCES;
+}
+
+void TestPlatform::launchFailures()
+{
+    QFETCH(QString, program);
+    QFETCH(QFile::Permissions, permissions);
+    QFETCH(int, number);
+    // Even root may not run a file without any execute bit.
+    TrialDrive drive;
+    if (permissions) {
+        QFile file(drive.path(program));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\n");
+        file.close();
+        QVERIFY(file.setPermissions(permissions));
+    }
+    const auto failure = platform::launchDetached((u"d:\\talvero\\"_s + program + u" arg"_s).toStdU16String());
+    QVERIFY(failure.has_value());
+    QCOMPARE(failure->number, number);
+    QVERIFY(!failure->description.empty());
+}
+
+// End to end: the panel's own shutdown of PC3001, through the host launcher,
+// to a stand-in that writes down what it received.
+void TestPlatform::shutdownToolReceivesArguments()
+{
+    TrialDrive drive;
+    installRecorder(drive, u"shutcmd.exe"_s);
+    HostLauncher launcher;
+    RoomShutdown shutdown(launcher, [](int n) { return room::stationName(n); }, [] { return shutdownArguments(); });
+    shutdown.stationClick(1);
+    QCOMPARE(shutdown.statusText(), QString());
+
+    const QByteArray expected = QByteArray("\\\\PC3001") + '\0' + "/R" + '\0' + "/T:120" + '\0' +
+                                "Attention cet ordinateur se relance dans 2 minutes. Vous devez fermer votre "
+                                "session et sortir de la salle dans les 5 minutes." + '\0';
+    QCOMPARE(readWhenWritten(drive.path(u"shutcmd.exe.args"_s)), expected);
+}
+
+void TestPlatform::leavesNoZombie()
+{
+    TrialDrive drive;
+    installRecorder(drive, u"session.bat"_s);
+    for (int i = 0; i < 20; ++i)
+        QCOMPARE(platform::launchDetached(u"d:\\talvero\\session.bat"), std::nullopt);
+    QVERIFY(!readWhenWritten(drive.path(u"session.bat.args"_s)).startsWith("<never"));
+    QCOMPARE(zombieChildren(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestPlatform)
+#include "tst_platform.moc"
