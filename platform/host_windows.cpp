@@ -1,0 +1,132 @@
+#include "platform.h"
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <climits>
+
+namespace platform {
+
+// On Windows wchar_t and char16_t both hold UTF-16 code units, so text passes
+// between them unit by unit.
+static_assert(sizeof(wchar_t) == sizeof(char16_t));
+
+namespace {
+
+std::u16string fromWide(const wchar_t *text, std::size_t size)
+{
+    return std::u16string(text, text + size);
+}
+
+// FormatMessageW's text, without the line end and the full stop that the
+// system puts after it, so that the caller may place it inside a sentence.
+// Never empty: a number the system cannot describe still gets a text.
+std::u16string describe(DWORD number)
+{
+    wchar_t *buffer = nullptr;
+    const DWORD length = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                              FORMAT_MESSAGE_IGNORE_INSERTS,
+                                          nullptr, number, 0, reinterpret_cast<wchar_t *>(&buffer), 0,
+                                          nullptr);
+    std::u16string text;
+    if (length > 0 && buffer)
+        text = fromWide(buffer, length);
+    if (buffer)
+        ::LocalFree(buffer);
+
+    const auto isSpace = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; };
+    while (!text.empty() && isSpace(text.back()))
+        text.pop_back();
+    // Only a single full stop: an ellipsis is part of the wording.
+    if (text.size() >= 2 && text.back() == u'.' && text[text.size() - 2] != u'.') {
+        text.pop_back();
+        while (!text.empty() && isSpace(text.back()))
+            text.pop_back();
+    }
+    if (text.empty()) {
+        const std::string digits = std::to_string(number);
+        text = u"system error " + std::u16string(digits.begin(), digits.end());
+    }
+    return text;
+}
+
+// One call of MultiByteToWideChar; bytes.size() must fit in an int.
+void appendDecoded(std::u16string &out, std::string_view bytes)
+{
+    const int size = static_cast<int>(bytes.size());
+    const int needed = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
+    if (needed > 0) {
+        std::wstring wide(static_cast<std::size_t>(needed), L'\0');
+        const int written = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, wide.data(), needed);
+        if (written > 0) {
+            out += fromWide(wide.data(), static_cast<std::size_t>(written));
+            return;
+        }
+    }
+    // Without MB_ERR_INVALID_CHARS the call does not fail on content; should
+    // the system refuse anyway, ASCII is kept and every other byte is marked
+    // as undecodable rather than lost.
+    for (const char c : bytes)
+        out.push_back(static_cast<unsigned char>(c) < 0x80 ? static_cast<char16_t>(c) : u'\uFFFD');
+}
+
+} // namespace
+
+std::filesystem::path hostPath(std::u16string_view windowsPath)
+{
+    return std::filesystem::path(std::wstring(windowsPath.begin(), windowsPath.end()));
+}
+
+std::optional<Failure> launchDetached(std::u16string_view commandLine)
+{
+    // CreateProcessW reads the line up to its first NUL: a line holding one
+    // would start a different command from the one asked for.
+    if (commandLine.find(u'\0') != std::u16string_view::npos)
+        return Failure{ERROR_INVALID_PARAMETER, describe(ERROR_INVALID_PARAMETER)};
+
+    // CreateProcessW may write into the command line, so it gets a copy.
+    std::wstring line(commandLine.begin(), commandLine.end());
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWMINIMIZED;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &process)) {
+        const DWORD number = ::GetLastError();
+        return Failure{static_cast<int>(number), describe(number)};
+    }
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return std::nullopt;
+}
+
+std::u16string decodeSystemText(std::string_view bytes)
+{
+    std::u16string out;
+    out.reserve(bytes.size());
+    // MultiByteToWideChar counts in int. Longer input goes in pieces, each
+    // ending after an ASCII byte where there is one, which no code page this
+    // program supports uses inside a multi-byte character.
+    constexpr std::size_t piece = INT_MAX / 2;
+    while (bytes.size() > piece) {
+        std::size_t cut = piece;
+        while (cut > piece / 2 && static_cast<unsigned char>(bytes[cut - 1]) >= 0x80)
+            --cut;
+        if (cut == piece / 2)
+            cut = piece;
+        appendDecoded(out, bytes.substr(0, cut));
+        bytes.remove_prefix(cut);
+    }
+    if (!bytes.empty())
+        appendDecoded(out, bytes);
+    return out;
+}
+
+} // namespace platform
