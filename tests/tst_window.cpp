@@ -92,7 +92,7 @@ private Q_SLOTS:
     void stationButtons();
     void tileGeometry_data();
     void tileGeometry();
-    void plansKeepsItsPlaceWhenResized();
+    void planKeepsItsPlaceWhenResized();
     void colours_data();
     void colours();
     void picturesAreDrawn_data();
@@ -157,13 +157,12 @@ void TestWindow::loadsBeforeItIsShown()
     QCOMPARE(shownTileControls(*window),
              expectedTileControls({{7, Look::InSession}, {9, Look::InSessionIdle}}));
 
+    // The timers are the window's: the refresh cycle running, the chain idle.
     const auto *timer1 = window->findChild<QTimer *>(u"Timer1"_s);
     QVERIFY(timer1 && timer1->isActive());
-    QCOMPARE(timer1->interval(), 30000);
     for (int k = 2; k <= 12; ++k) {
         const auto *timer = window->findChild<QTimer *>(u"Timer%1"_s.arg(k));
         QVERIFY(timer && !timer->isActive());
-        QCOMPARE(timer->interval(), 10000);
     }
 }
 
@@ -233,7 +232,7 @@ void TestWindow::tileGeometry()
     QCOMPARE(widget->focusPolicy(), Qt::NoFocus);
 }
 
-void TestWindow::plansKeepsItsPlaceWhenResized()
+void TestWindow::planKeepsItsPlaceWhenResized()
 {
     const auto window = makeWindow();
     window->show();
@@ -359,11 +358,13 @@ void TestWindow::menus_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<QStringList>("items");
     QTest::addColumn<QStringList>("captions");
+    QTest::addColumn<int>("accessKey");
     QTest::newRow("fichier") << u"fichier"_s << u"&Fichier"_s << QStringList{u"Quitter"_s}
-                             << QStringList{u"&Quitter"_s};
+                             << QStringList{u"&Quitter"_s} << int(Qt::Key_F);
     QTest::newRow("Application") << u"Application"_s << u"&Application"_s
                                  << QStringList{u"refresh"_s, u"blanc01"_s, u"Stopall"_s}
-                                 << QStringList{u"&Rafraîchir"_s, QString(), u"&Eteindre tous les ordinateurs"_s};
+                                 << QStringList{u"&Rafraîchir"_s, QString(), u"&Eteindre tous les ordinateurs"_s}
+                                 << int(Qt::Key_A);
 }
 
 void TestWindow::menus()
@@ -372,8 +373,9 @@ void TestWindow::menus()
     QFETCH(QString, title);
     QFETCH(QStringList, items);
     QFETCH(QStringList, captions);
+    QFETCH(int, accessKey);
     const auto window = makeWindow();
-    const auto *found = window->findChild<QMenu *>(menu);
+    auto *found = window->findChild<QMenu *>(menu);
     QVERIFY(found);
     QCOMPARE(found->title(), title);
     QVERIFY(window->menuBar()->actions().contains(found->menuAction()));
@@ -389,6 +391,12 @@ void TestWindow::menus()
     }
     QCOMPARE(names, items);
     QCOMPARE(texts, captions);
+
+    QVERIFY(showAndActivate(*window));
+    QTest::keyClick(window.get(), Qt::Key(accessKey), Qt::AltModifier);
+    QTRY_VERIFY(found->isVisible());
+    QTest::keyClick(found, Qt::Key_Escape);
+    QTRY_VERIFY(!found->isVisible());
 }
 
 void TestWindow::keyboardWalksTheButtons()
@@ -422,9 +430,8 @@ void TestWindow::keyboardWalksTheButtons()
 
 void TestWindow::tilesFollowTheSessionList()
 {
+    // Shown controls after the load step: loadsBeforeItIsShown.
     const auto window = makeWindow();
-    QCOMPARE(shownTileControls(*window),
-             expectedTileControls({{7, Look::InSession}, {9, Look::InSessionIdle}}));
     QCOMPARE(labelText(*window, u"Label7"_s), u"USER17"_s);
     QCOMPARE(labelText(*window, u"Label7bis"_s), u"NOM"_s);
     QCOMPARE(labelText(*window, u"Label7ter"_s), u"00:12:41"_s);

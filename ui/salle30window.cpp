@@ -189,9 +189,10 @@ Salle30::Salle30(Launcher &launcher, const Clock &clock, QWidget *parent) : QMai
     ensurePolished();
     resize(sizeHint());
 
+    // Every tile in NoSession until a read succeeds: a failed first read
+    // leaves the plan as it stands here.
     showRoom();
     m_monitor->Form_Load();
-    showStatus();
 }
 
 void Salle30::Quitter_Click()
@@ -237,7 +238,7 @@ QWidget *Salle30::createPlan()
     for (int index = 1; index <= room::StationCount; ++index)
         createTile(plan, index);
     for (const ButtonBinding &binding : ButtonBindings)
-        createButton(plan, binding.station, QString::fromUtf16(binding.control));
+        createButton(plan, binding.station, QString::fromUtf16(binding.control), QString::fromUtf16(binding.handler));
 
     for (std::size_t i = 1; i < layout::TabOrder.size(); ++i)
         setTabOrder(m_buttons[std::size_t(layout::TabOrder[i - 1] - 1)],
@@ -286,7 +287,7 @@ void Salle30::createTile(QWidget *plan, int index)
     picture(TileElement::ImageQ, Idle);
 }
 
-void Salle30::createButton(QWidget *plan, int index, const QString &objectName)
+void Salle30::createButton(QWidget *plan, int index, const QString &objectName, const QString &handler)
 {
     Q_ASSERT(objectName == room::stationButtonName(index));
     const QString station = room::stationName(index);
@@ -296,6 +297,7 @@ void Salle30::createButton(QWidget *plan, int index, const QString &objectName)
     button->setGeometry(layout::toPixels(layout::buttonRect(index)));
     button->setText(station);
     button->setProperty("Tag", station);
+    button->setProperty("handler", handler);
     button->setToolTip(u"Eteindre "_s + station);
     button->setFont(buttonFont());
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);

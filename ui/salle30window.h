@@ -56,7 +56,7 @@ private:
     void createMenus();
     QWidget *createPlan();
     void createTile(QWidget *plan, int index);
-    void createButton(QWidget *plan, int index, const QString &objectName);
+    void createButton(QWidget *plan, int index, const QString &objectName, const QString &handler);
     void createStatusLine();
 
     void showRoom();
