@@ -89,6 +89,8 @@ std::filesystem::path hostPath(std::u16string_view windowsPath)
 
 std::optional<Failure> launchDetached(std::u16string_view commandLine)
 {
+    if (commandLine.find(u'\0') != std::u16string_view::npos)
+        return Failure{EINVAL, describe(EINVAL)};
     const std::vector<std::u16string> words = splitCommandLine(commandLine);
     if (words.empty())
         return Failure{ENOENT, u"empty command line"};

@@ -40,8 +40,9 @@ std::filesystem::path hostPath(std::u16string_view windowsPath);
 // own that the caller never has to reap (no zombie is left behind).
 //
 // Returns nothing on success, or why the program could not be started (it is
-// missing, not executable, ...). What the program does once started is never
-// reported.
+// missing, not executable, ...). A command line holding a NUL character is
+// refused: the host would silently cut it there. What the program does once
+// started is never reported.
 std::optional<Failure> launchDetached(std::u16string_view commandLine);
 
 // The Microsoft C runtime's split of a command line into arguments, as used by
@@ -50,7 +51,9 @@ std::vector<std::u16string> splitCommandLine(std::u16string_view commandLine);
 
 // Decodes 8-bit text in the system's code page: the ANSI code page on
 // Windows, the character set of the current locale (LC_CTYPE) elsewhere.
-// Bytes that are not valid in that code page each become U+FFFD; never fails.
+// Bytes that the code page cannot decode each become one replacement
+// character (U+FFFD on POSIX; on Windows what the code page's table gives).
+// Never fails.
 // Bytes below 0x80 are ASCII in every code page this program supports, so
 // callers may widen pure-ASCII text themselves without calling this.
 std::u16string decodeSystemText(std::string_view bytes);

@@ -148,6 +148,8 @@ void TestPlatform::launchFailures_data()
     QTest::addColumn<QFile::Permissions>("permissions");
     QTest::addColumn<int>("number");
     QTest::newRow("missing") << u"absent.exe"_s << QFile::Permissions() << ENOENT;
+    QTest::newRow("NUL in the command line") << u"plain.exe\0"_s << QFile::Permissions(QFile::ReadOwner | QFile::ExeOwner)
+                                             << EINVAL;
     QTest::newRow("not executable") << u"plain.exe"_s << QFile::Permissions(QFile::ReadOwner | QFile::WriteOwner)
                                     << EACCES;
 }
@@ -160,7 +162,7 @@ void TestPlatform::launchFailures()
     // Even root may not run a file without any execute bit.
     TrialDrive drive;
     if (permissions) {
-        QFile file(drive.path(program));
+        QFile file(drive.path(program.section(QChar(0), 0, 0)));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("#!/bin/sh\n");
         file.close();
