@@ -353,7 +353,9 @@ void Salle30::setBusy(bool busy)
 void Salle30::showStatus()
 {
     QStringList parts;
-    for (const QString &part : {m_monitor->statusText(), m_shutdown->statusText()}) {
+    // Shutdown news first: a room shutdown under way or a failed launch
+    // matters more than the time of the last read, and the line may be cut.
+    for (const QString &part : {m_shutdown->statusText(), m_monitor->statusText()}) {
         if (!part.isEmpty())
             parts.append(part);
     }
