@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -14,15 +15,43 @@
 // only during the call.
 using SessionRecordSink = std::function<void(const SessionRecordView &)>;
 
+// How much of one record line a SessionListParser holds. A record line up to
+// `wholeLine` bytes is held whole and cut as it is. A longer one is not: the
+// fields need only its first 36 characters and its last 12 before the
+// trailing blanks, so the parser keeps a head of fixed size and, of the rest,
+// about `tail` bytes before the trailing blanks, which it counts without
+// holding. Whatever the line's length the parser then holds at most
+// max(wholeLine, 3 * tail + 592) bytes of it, and twice as much again once
+// decoded to UTF-16.
+//
+// The fields come out as the whole line's cut would give them, given that
+// the code page is stateless and ASCII-compatible (every code page a Windows
+// host uses as its ANSI code page, UTF-8, and every locale character set of
+// glibc) and that a byte below 0x30 always stands for itself, also after a
+// lead byte that it cannot complete. The tail is dropped at a character
+// boundary that the bytes prove; when the last 2 * tail bytes prove none (a
+// run without any ASCII character), it is dropped `tail` bytes before the
+// end, which the decoding of UTF-8 and single-byte code pages repairs before
+// the idle time but a run of double-byte characters may not.
+struct SessionLineLimits {
+    std::size_t wholeLine = 64 * 1024;
+    std::size_t tail = 16 * 1024;
+
+    // The limits that the parser actually uses: the head must fit in
+    // wholeLine, and the tail must hold 12 characters of any code page.
+    SessionLineLimits effective() const;
+};
+
 // Turns the bytes of a session list file into records, a chunk at a time, so
 // that a file of any size is read in bounded memory: lines that are not
-// record lines are skipped as they stream past, never held.
+// record lines are skipped as they stream past, never held, and a record
+// line is held only as far as SessionLineLimits says.
 //
 // The bytes are 8-bit text in the system's code page. A line ends at CR or at
 // CR LF; a lone LF stays in the line. The last line needs no line end.
 class SessionListParser {
 public:
-    explicit SessionListParser(SessionRecordSink sink);
+    explicit SessionListParser(SessionRecordSink sink, SessionLineLimits limits = {});
 
     // Hands every record line completed by these bytes to the sink. A CR at
     // the very end of a chunk is remembered, so CR LF split across two chunks
@@ -36,16 +65,29 @@ public:
     // Number of record lines handed to the sink so far.
     qsizetype recordCount() const { return m_records; }
 
+    // Bytes of the current line held right now, for tests of the bound.
+    std::size_t heldBytes() const { return m_partial.size() + m_head.size() + m_tail.size(); }
+
 private:
     void completeLine(std::string_view line);
     void emitRecordLine(std::string_view line);
+    void emitLongRecordLine();
+    void hold(std::string_view bytes);
+    void holdTail(std::string_view bytes);
+    void trimTail();
 
     SessionRecordSink m_sink;
-    std::string m_partial;   // bytes of a record line not yet ended
+    SessionLineLimits m_limits;
+    std::string m_partial;   // bytes of a record line not yet ended, while it is short
     bool m_inLine = false;   // some bytes of the current line were seen
     bool m_skipping = false; // the current line is not a record line
     bool m_afterCr = false;  // the previous chunk ended with CR
-    std::u16string m_wide;   // the current record line, decoded
+    bool m_long = false;     // the current record line outgrew m_partial
+    std::string m_head;      // a long line's first bytes, enough for 36 characters
+    std::string m_tail;      // a long line's last bytes up to its last non-blank
+    std::size_t m_pendingBlanks = 0; // blanks seen after m_tail
+    std::u16string m_wide;   // the current record line, decoded (a long line's head)
+    std::u16string m_wideTail; // a long line's tail, decoded
     qsizetype m_records = 0;
 };
 
@@ -60,13 +102,19 @@ struct ReadFailure {
 
 QDebug operator<<(QDebug debug, const ReadFailure &failure);
 
-// Reads the whole file at `path` through a SessionListParser feeding `sink`.
+// Reads the file at `path` through a SessionListParser feeding `sink`.
 // Opens it for reading only, closes it before returning, never writes it.
+// Reads the file as it is when opened: no further than its size then, so a
+// file that a writer keeps extending still ends.
+//
 // Returns the failure when the file cannot be opened or a read fails; the
 // sink may then have seen some records, so callers that must not show half a
-// file collect the records first and apply them only on success.
+// file collect the records first and apply them only on success. A path that
+// names neither a regular file nor a directory (a FIFO, a device, a socket,
+// whose reading could block or never end) is not opened: EINVAL, "Not a
+// regular file".
 std::optional<ReadFailure> readSessionListFile(const std::filesystem::path &path,
                                                const SessionRecordSink &sink);
 
 // Convenience for tools and tests: every record of a whole file's bytes.
-QList<SessionRecord> parseSessionList(std::string_view bytes);
+QList<SessionRecord> parseSessionList(std::string_view bytes, SessionLineLimits limits = {});
