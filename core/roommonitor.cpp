@@ -3,7 +3,11 @@
 #include "platform.h"
 #include "roompaths.h"
 
-#include <QFileInfo>
+#include <QDateTime>
+
+#include <chrono>
+#include <filesystem>
+#include <system_error>
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
@@ -24,6 +28,20 @@ QString describeAge(qint64 seconds)
     if (seconds < 120 * 60)
         return u"%1 min"_s.arg(seconds / 60);
     return u"%1 h"_s.arg(seconds / 3600);
+}
+
+// The file's modification time, to the millisecond, in local time; invalid
+// when the file cannot be examined. A plain stat(): QFileInfo would build a
+// QString and a private object for it on every refresh.
+QDateTime lastWritten(const std::filesystem::path &path)
+{
+    std::error_code error;
+    const std::filesystem::file_time_type written = std::filesystem::last_write_time(path, error);
+    if (error)
+        return {};
+    const auto sinceEpoch = std::chrono::floor<std::chrono::milliseconds>(
+        std::chrono::file_clock::to_sys(written).time_since_epoch());
+    return QDateTime::fromMSecsSinceEpoch(sinceEpoch.count());
 }
 
 } // namespace
@@ -89,7 +107,7 @@ void RoomMonitor::ReadSessions()
         m_tiles = next;
         m_listpc.swap(computers);
         m_lastReadAt = m_clock.now();
-        m_fileWrittenAt = QFileInfo(QString::fromStdU16String(path.u16string())).lastModified();
+        m_fileWrittenAt = lastWritten(path);
         Q_EMIT roomChanged();
     }
     Q_EMIT busyChanged(false);

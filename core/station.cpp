@@ -17,9 +17,9 @@ QString stationButtonName(int index)
 int stationIndex(QStringView name)
 {
     // Every station name is "PC30" and two digits, 01 to 12; anything else
-    // names no station. Checked by hand because this runs once per line of
-    // the session list.
-    if (name.size() != 6 || !name.startsWith(u"PC30"))
+    // names no station. Checked character by character, without a call into
+    // QtCore, because this runs once per line of the session list.
+    if (name.size() != 6 || name[0] != u'P' || name[1] != u'C' || name[2] != u'3' || name[3] != u'0')
         return 0;
     const char16_t tens = name[4].unicode();
     const char16_t units = name[5].unicode();

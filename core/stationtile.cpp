@@ -1,5 +1,7 @@
 #include "stationtile.h"
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace room {
@@ -57,6 +59,23 @@ void RoomTiles::ResetStations()
         tile.state = TileState::NoSession;
 }
 
+namespace {
+
+// Copies `text` into `caption`, in the buffer it already has when that one
+// is its own and large enough: a station named on every line of a long
+// session list then costs no allocation per line.
+void setCaption(QString &caption, QStringView text)
+{
+    if (caption.isDetached() && caption.capacity() >= text.size()) {
+        caption.resize(text.size());
+        std::copy(text.begin(), text.end(), caption.data());
+    } else {
+        caption = text.toString();
+    }
+}
+
+} // namespace
+
 void RoomTiles::ApplySessionRecord(QStringView ComputerName, QStringView UserName, QStringView IdleTime)
 {
     const int index = stationIndex(ComputerName);
@@ -65,11 +84,12 @@ void RoomTiles::ApplySessionRecord(QStringView ComputerName, QStringView UserNam
     StationTile &tile = m_tiles[index - 1];
     // The rule is on the text: anything but "00" in front, a shorter text
     // included, marks the station idle.
-    const bool idle = tile.state == TileState::InSessionIdle || !IdleTime.startsWith(u"00");
+    const bool startsWith00 = IdleTime.size() >= 2 && IdleTime[0] == u'0' && IdleTime[1] == u'0';
+    const bool idle = tile.state == TileState::InSessionIdle || !startsWith00;
     tile.state = idle ? TileState::InSessionIdle : TileState::InSession;
-    tile.userName = UserName.toString();
+    setCaption(tile.userName, UserName);
     tile.secondLine = u"NOM"_s;
-    tile.idleTime = IdleTime.toString();
+    setCaption(tile.idleTime, IdleTime);
 }
 
 } // namespace room

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <string>
 #include <vector>
 
 // An invisible list of texts: clear, append at the end, read back. Holds its
@@ -16,17 +17,19 @@ public:
         m_text.clear();
         m_ends.clear();
     }
+    // Inline and into a plain buffer: this runs once per line of the
+    // session list.
     void append(QStringView text)
     {
-        m_text.append(text);
-        m_ends.push_back(m_text.size());
+        m_text.append(reinterpret_cast<const char16_t *>(text.utf16()), std::size_t(text.size()));
+        m_ends.push_back(qsizetype(m_text.size()));
     }
     qsizetype count() const { return qsizetype(m_ends.size()); }
     bool isEmpty() const { return m_ends.empty(); }
     QStringView at(qsizetype i) const
     {
         const qsizetype start = i == 0 ? 0 : m_ends[std::size_t(i - 1)];
-        return QStringView(m_text).sliced(start, m_ends[std::size_t(i)] - start);
+        return QStringView(m_text.data() + start, m_ends[std::size_t(i)] - start);
     }
     QStringList toStringList() const
     {
@@ -43,6 +46,6 @@ public:
     }
 
 private:
-    QString m_text;
+    std::u16string m_text;
     std::vector<qsizetype> m_ends;
 };
