@@ -130,7 +130,7 @@ void SessionListParser::hold(std::string_view bytes)
 
 void SessionListParser::holdTail(std::string_view bytes)
 {
-    // A slice at a time, so that m_tail never grows past 3 * tail however
+    // A slice at a time, so that m_tail never grows past 4 * tail however
     // large the chunk.
     const std::size_t keep = m_limits.tail;
     while (!bytes.empty()) {
@@ -157,13 +157,16 @@ void SessionListParser::holdTail(std::string_view bytes)
 
 void SessionListParser::trimTail()
 {
-    // Keep at least `tail` bytes, from the nearest character start before
-    // them, so that decoding the tail gives the line's own last characters.
-    const std::size_t cut = m_tail.size() - m_limits.tail;
+    // Keep `tail` bytes and up to as many again before them, from the last
+    // character start the bytes prove there, so that decoding the tail gives
+    // the line's own last characters.
+    const std::size_t keep = m_limits.tail;
+    const std::size_t cut = m_tail.size() - keep;
+    const std::size_t furthest = m_tail.size() - 2 * keep;
     std::size_t at = cut;
-    while (at > 0 && !startsCharacter(m_tail, at))
+    while (at > furthest && !startsCharacter(m_tail, at))
         --at;
-    m_tail.erase(0, at > 0 ? at : cut);
+    m_tail.erase(0, startsCharacter(m_tail, at) ? at : cut);
 }
 
 void SessionListParser::completeLine(std::string_view line)

@@ -21,18 +21,21 @@ using SessionRecordSink = std::function<void(const SessionRecordView &)>;
 // trailing blanks, so the parser keeps a head of fixed size and, of the rest,
 // about `tail` bytes before the trailing blanks, which it counts without
 // holding. Whatever the line's length the parser then holds at most
-// max(wholeLine, 3 * tail + 592) bytes of it, and twice as much again once
+// max(wholeLine, 4 * tail + 592) bytes of it, and twice as much again once
 // decoded to UTF-16.
 //
 // The fields come out as the whole line's cut would give them, given that
 // the code page is stateless and ASCII-compatible (every code page a Windows
 // host uses as its ANSI code page, UTF-8, and every locale character set of
 // glibc) and that a byte below 0x30 always stands for itself, also after a
-// lead byte that it cannot complete. The tail is dropped at a character
-// boundary that the bytes prove; when the last 2 * tail bytes prove none (a
-// run without any ASCII character), it is dropped `tail` bytes before the
-// end, which the decoding of UTF-8 and single-byte code pages repairs before
-// the idle time but a run of double-byte characters may not.
+// lead byte that it cannot complete. The tail is dropped at a character start
+// that the bytes prove: a byte below 0x30, or an ASCII byte after another.
+// Where `tail` bytes in a row prove none, it is dropped `tail` bytes before
+// the end all the same. UTF-8 and single-byte code pages decode right again
+// from the next character on; a double-byte code page may pair the bytes
+// wrongly up to the next proof, so a line that ends with more than `tail`
+// bytes of double-byte characters without a blank may show its idle time
+// shifted by one byte.
 struct SessionLineLimits {
     std::size_t wholeLine = 64 * 1024;
     std::size_t tail = 16 * 1024;
