@@ -5,6 +5,12 @@
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
                 fonts-liberation2)
 
+# For the sanitized build, the fuzzer and the reader's code-page tests:
+# libFuzzer comes with clang's runtime; llvm-symbolizer names the lines of a
+# sanitizer's report; locales holds the sources that localedef builds the
+# double-byte test locales from.
+hardening_packages=(clang libclang-rt-14-dev llvm locales)
+
 # Installs the named Debian packages that are not installed yet. Not root:
 # prints the one apt-get line to run, and stops.
 ensure_packages() {
