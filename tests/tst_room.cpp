@@ -21,15 +21,11 @@ private Q_SLOTS:
     void applyRecords_data();
     void applyRecords();
     void resetKeepsCaptions();
-    void visibleFlagsFollowState();
 
     void loadFillsListsOnce();
     void refreshLaunchesThenReads();
     void refreshTimer();
-    void missingFileKeepsTheRoom();
-    void failedCommandLaunchStillReads();
     void statusShowsReadTimeAndFileAge();
-    void shutdownArgumentsText();
 
 private:
     static room::RoomTiles apply(const QList<SessionRecord> &records)
@@ -137,25 +133,6 @@ void TestRoom::resetKeepsCaptions()
     QCOMPARE(tiles.tile(9), (room::StationTile{TileState::InSession, u"USER06"_s, u"NOM"_s, u"00:00:01"_s}));
 }
 
-void TestRoom::visibleFlagsFollowState()
-{
-    using E = room::TileElement;
-    const auto shown = [](TileState state) {
-        QList<E> elements;
-        for (E element : room::AllTileElements)
-            if (room::StationTile{state, {}, {}, {}}.isVisible(element))
-                elements.append(element);
-        return elements;
-    };
-    QCOMPARE(shown(TileState::NoSession), QList<E>{E::Image});
-    QCOMPARE(shown(TileState::InSession),
-             (QList<E>{E::ImageBis, E::ImageTer, E::Label, E::LabelBis, E::LabelTer}));
-    QCOMPARE(shown(TileState::InSessionIdle),
-             (QList<E>{E::ImageBis, E::ImageTer, E::ImageQ, E::Label, E::LabelBis, E::LabelTer}));
-    QCOMPARE(room::tileElementName(7, E::ImageQ), u"Image7q"_s);
-    QCOMPARE(room::tileElementName(10, E::LabelTer), u"Label10ter"_s);
-}
-
 void TestRoom::loadFillsListsOnce()
 {
     TrialDrive drive;
@@ -229,56 +206,6 @@ void TestRoom::refreshTimer()
     QCOMPARE(launcher.launched.size(), 2);
 }
 
-void TestRoom::missingFileKeepsTheRoom()
-{
-    TrialDrive drive;
-    drive.writeSessionList(sessionLine("PC3009", "USER05", "02:47:10") + "\r\n");
-    RecordingLauncher launcher;
-    ManualClock clock;
-    RoomMonitor monitor(launcher, clock);
-    monitor.Form_Load();
-    const room::RoomTiles before = monitor.tiles();
-    QCOMPARE(before.tile(9).state, TileState::InSessionIdle);
-
-    drive.removeSessionList();
-    QSignalSpy changed(&monitor, &RoomMonitor::roomChanged);
-    monitor.Timer1_Timer();
-    QCOMPARE(changed.size(), 0);
-    QCOMPARE(monitor.tiles(), before);
-    QCOMPARE(monitor.Listpc().toStringList(), QStringList{u"PC3009"_s});
-    const QString status = monitor.statusText();
-    QVERIFY2(status.contains(u"erreur 2"_s), qPrintable(status));
-    QVERIFY2(status.contains(drive.path(u"dcon.txt"_s)), qPrintable(status));
-    QVERIFY2(status.contains(u"08:30:00"_s), qPrintable(status)); // the room shown is that read's
-
-    // The failure stays until a read succeeds.
-    monitor.refresh_Click();
-    QVERIFY(monitor.statusText().contains(u"erreur 2"_s));
-    drive.writeSessionList(QByteArray());
-    monitor.refresh_Click();
-    QVERIFY(!monitor.statusText().contains(u"erreur"_s));
-    QCOMPARE(monitor.tiles().tile(9).state, TileState::NoSession);
-}
-
-void TestRoom::failedCommandLaunchStillReads()
-{
-    TrialDrive drive;
-    drive.writeSessionList(sessionLine("PC3001", "USER", "00:00:01"));
-    RecordingLauncher launcher;
-    launcher.failingPrefix = u"d:\\talvero\\session.bat"_s;
-    ManualClock clock;
-    RoomMonitor monitor(launcher, clock);
-    monitor.Form_Load();
-    QCOMPARE(monitor.tiles().tile(1).state, TileState::InSession);
-    const QString status = monitor.statusText();
-    QVERIFY2(status.contains(drive.path(u"session.bat"_s)), qPrintable(status));
-    QVERIFY2(status.contains(u"erreur 2, No such file or directory"_s), qPrintable(status));
-
-    launcher.failingPrefix.clear();
-    monitor.refresh_Click();
-    QVERIFY(!monitor.statusText().contains(u"session.bat"_s));
-}
-
 void TestRoom::statusShowsReadTimeAndFileAge()
 {
     TrialDrive drive;
@@ -293,19 +220,6 @@ void TestRoom::statusShowsReadTimeAndFileAge()
     RoomMonitor monitor(launcher, clock);
     monitor.Form_Load();
     QCOMPARE(monitor.statusText(), u"Liste des sessions lue à 08:30:00, écrite à 08:28:45 (il y a 75 s)."_s);
-}
-
-void TestRoom::shutdownArgumentsText()
-{
-    RecordingLauncher launcher;
-    ManualClock clock;
-    TrialDrive drive;
-    RoomMonitor monitor(launcher, clock);
-    QVERIFY(monitor.ShutdownArgs().isEmpty());
-    monitor.Form_Load();
-    QCOMPARE(monitor.ShutdownArgs().size(), 137);
-    QVERIFY(monitor.ShutdownArgs().startsWith(u"/R /T:120 \"Attention cet ordinateur"_s));
-    QVERIFY(monitor.ShutdownArgs().endsWith(u"dans les 5 minutes.\""_s));
 }
 
 QTEST_GUILESS_MAIN(TestRoom)

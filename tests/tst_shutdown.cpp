@@ -20,14 +20,11 @@ QString commandFor(const QString &station)
     return u"d:\\talvero\\shutcmd.exe \\\\"_s + station + u" /R /T:120 \""_s + Warning + u'"';
 }
 
-// A room shutdown wired as the panel wires it: tags are the station names
-// unless a test changes one.
+// A room shutdown wired as the panel wires it, each button's Tag being its
+// station's name.
 struct Room {
     RecordingLauncher launcher;
-    QMap<int, QString> tags;
-    RoomShutdown shutdown{launcher,
-                          [this](int n) { return tags.value(n, room::stationName(n)); },
-                          [] { return shutdownArguments(); }};
+    RoomShutdown shutdown{launcher, [](int n) { return room::stationName(n); }, [] { return shutdownArguments(); }};
 
     QList<int> activeChainTimers() const
     {
@@ -108,7 +105,6 @@ class TestShutdown : public QObject {
 private Q_SLOTS:
     void commandLines_data();
     void commandLines();
-    void clickLaunchesTag();
     void chainTimersAtStart();
     void roomInStationOrder();
     void secondChoiceWithinTenSeconds();
@@ -138,19 +134,6 @@ void TestShutdown::commandLines()
     QCOMPARE(room.launcher.launched.front().size(), 169);
     QCOMPARE(shutdownArguments().size(), 137);
     QCOMPARE(Warning.size(), 125);
-}
-
-void TestShutdown::clickLaunchesTag()
-{
-    Room room;
-    room.tags[5] = u"PC3005"_s;
-    room.tags[7] = u"pc3007.talvero "_s; // sent as it stands
-    room.shutdown.stationClick(5);
-    room.shutdown.stationClick(7);
-    room.shutdown.stationClick(7);
-    QCOMPARE(room.launcher.launched,
-             (QStringList{commandFor(u"PC3005"_s), commandFor(u"pc3007.talvero "_s), commandFor(u"pc3007.talvero "_s)}));
-    QVERIFY(room.activeChainTimers().isEmpty());
 }
 
 void TestShutdown::chainTimersAtStart()
