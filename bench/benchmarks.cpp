@@ -1,0 +1,589 @@
+// salle30-bench: what the panel's UI thread spends on a refresh, on reading a
+// large session list and on start-up, each measured beside what the machine
+// cannot go below, in the same run. Google Benchmark runs every contender
+// several times, interleaved at random, and prints its own figures on
+// standard error as it goes; at the end one table of medians and ratios goes
+// to standard output.
+//
+// Contenders:
+//   1. RoomMonitor::refresh_Click on the trial room's 15-line listing with a
+//      launcher that starts nothing (the read, tiles and Listpc updated),
+//      against open(), read() and close() of the same file; the same refresh
+//      with the host launcher and a session.bat that exits at once.
+//   2. The same refresh on a listing of 50 MB, against `wc -l` over the file
+//      (the time of one pass over it, its start and exit taken off) and a
+//      reader written the straightforward way (plainreader.h).
+//   3. The panel started as main() starts it, to its first paint, against an
+//      empty QMainWindow of the same size started the same way; peak
+//      resident memory of both.
+//   4. The panel started on the 50 MB listing: its peak resident memory.
+
+#include "children.h"
+#include "clock.h"
+#include "launcher.h"
+#include "listings.h"
+#include "plainreader.h"
+#include "roommonitor.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr std::uint64_t SiteListingBytes = 50'000'000;
+
+// The files every contender works on, made once per run.
+struct Workbench {
+    QTemporaryDir dir;
+    std::string trialDrive; // d:\talvero\dcon.txt is the trial room's listing
+    std::string siteDrive;  // d:\talvero\dcon.txt is the 50 MB listing
+    std::string trialFile;
+    std::string siteFile;
+    std::uint64_t trialBytes = 0;
+    std::uint64_t siteBytes = 0;
+    qsizetype trialRecords = 0;
+    qsizetype siteRecords = 0;
+    std::uint64_t siteLineFeeds = 0;
+    std::string panelSize; // the panel's WIDTHxHEIGHT, for the bare window
+};
+Workbench *workbench = nullptr;
+
+// A launch that costs nothing, so that a refresh is its read alone.
+class FreeLauncher final : public Launcher {
+public:
+    std::optional<LaunchFailure> launch(const QString &) override { return std::nullopt; }
+};
+
+void useDrive(const std::string &drive)
+{
+    ::setenv("SALLE30_DRIVE_D", drive.c_str(), 1);
+}
+
+// Grandchildren of the host launcher are orphans; this process adopts them
+// (PR_SET_CHILD_SUBREAPER) so that whatever runs as PID 1, none is left.
+void reapOrphans()
+{
+    while (::waitpid(-1, nullptr, WNOHANG) > 0) {
+    }
+}
+
+// The monitor tells of a failed launch or read on its status line only.
+bool readFailed(const RoomMonitor &monitor)
+{
+    return monitor.statusText().contains(u"impossible"_s);
+}
+
+void BM_TrialOpenReadClose(benchmark::State &state)
+{
+    const char *path = workbench->trialFile.c_str();
+    static char buffer[64 * 1024];
+    for (auto _ : state) {
+        const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            state.SkipWithError("cannot open the trial listing");
+            break;
+        }
+        while (::read(fd, buffer, sizeof buffer) > 0) {
+        }
+        ::close(fd);
+    }
+}
+
+void BM_TrialReadSessions(benchmark::State &state)
+{
+    useDrive(workbench->trialDrive);
+    FreeLauncher launcher;
+    SystemClock clock;
+    RoomMonitor monitor(launcher, clock);
+    monitor.Form_Load();
+    for (auto _ : state)
+        monitor.refresh_Click();
+    if (readFailed(monitor) || monitor.Listpc().count() != workbench->trialRecords)
+        state.SkipWithError(qPrintable(u"the refresh did not read the trial listing: "_s + monitor.statusText()));
+}
+
+void BM_TrialRefreshRoom(benchmark::State &state)
+{
+    useDrive(workbench->trialDrive);
+    HostLauncher launcher;
+    SystemClock clock;
+    RoomMonitor monitor(launcher, clock);
+    monitor.Form_Load();
+    for (auto _ : state)
+        monitor.refresh_Click();
+    reapOrphans();
+    if (readFailed(monitor) || monitor.Listpc().count() != workbench->trialRecords)
+        state.SkipWithError(qPrintable(u"the refresh failed: "_s + monitor.statusText()));
+}
+
+void BM_SiteReadSessions(benchmark::State &state)
+{
+    useDrive(workbench->siteDrive);
+    FreeLauncher launcher;
+    SystemClock clock;
+    RoomMonitor monitor(launcher, clock);
+    for (auto _ : state)
+        monitor.refresh_Click();
+    if (readFailed(monitor) || monitor.Listpc().count() != workbench->siteRecords)
+        state.SkipWithError(qPrintable(u"the refresh did not read the site listing: "_s + monitor.statusText()));
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(workbench->siteBytes));
+}
+
+void BM_SitePlainReader(benchmark::State &state)
+{
+    PlainRoom room;
+    for (auto _ : state) {
+        if (!readPlain(workbench->siteFile, room)) {
+            state.SkipWithError("cannot open the site listing");
+            break;
+        }
+    }
+    if (qsizetype(room.listpc.size()) != workbench->siteRecords)
+        state.SkipWithError("the straightforward reader missed records");
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(workbench->siteBytes));
+}
+
+// wc's own start and exit are taken off: each iteration runs it once on an
+// empty file and once over the listing WcPasses times (one process, the
+// file named that many times, so that the start's jitter is shared out),
+// and counts the difference per pass.
+constexpr int WcPasses = 8;
+
+void BM_SiteWcLines(benchmark::State &state)
+{
+    std::vector<std::string> passes{"wc", "-l"};
+    passes.insert(passes.end(), WcPasses, workbench->siteFile);
+    for (auto _ : state) {
+        const ChildRun empty = runChild({"wc", "-l", "/dev/null"});
+        const ChildRun full = runChild(passes);
+        // The last line of the output is the total over all passes.
+        const std::size_t total = full.output.rfind('\n', full.output.size() - 2);
+        const std::uint64_t lines =
+            std::strtoull(full.output.c_str() + (total == std::string::npos ? 0 : total + 1), nullptr, 10);
+        if (!empty.succeeded() || !full.succeeded() || lines != WcPasses * workbench->siteLineFeeds) {
+            state.SkipWithError(("wc -l failed: " + full.failure + full.errors + full.output).c_str());
+            break;
+        }
+        const double seconds = (full.seconds() - empty.seconds()) / WcPasses;
+        if (seconds <= 0) {
+            state.SkipWithError("wc -l took no longer on the listing than on an empty file");
+            break;
+        }
+        state.SetIterationTime(seconds);
+    }
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(workbench->siteBytes));
+}
+
+// What a window program reports once painted (firstshow.cpp).
+struct Shown {
+    long long atNs = 0;
+    std::string size;
+    long peakKiB = 0;
+};
+
+std::optional<Shown> parseShown(const std::string &output)
+{
+    long long at = 0;
+    int width = 0;
+    int height = 0;
+    long peak = 0;
+    if (std::sscanf(output.c_str(), "shown %lld %dx%d %ld", &at, &width, &height, &peak) != 4 || peak <= 0)
+        return std::nullopt;
+    return Shown{at, std::to_string(width) + 'x' + std::to_string(height), peak};
+}
+
+// One start per iteration: from just before the spawn to the first paint
+// that the child reports.
+void runStart(benchmark::State &state, const std::vector<std::string> &argv)
+{
+    long peakKiB = 0;
+    for (auto _ : state) {
+        const ChildRun run = runChild(argv);
+        const std::optional<Shown> shown = parseShown(run.output);
+        if (!run.succeeded() || !shown) {
+            state.SkipWithError((argv[0] + " did not show its window: " + run.failure + run.errors).c_str());
+            break;
+        }
+        state.SetIterationTime(double(shown->atNs - run.spawnedAtNs) * 1e-9);
+        peakKiB = std::max(peakKiB, shown->peakKiB);
+    }
+    state.counters["peak_rss"] = benchmark::Counter(double(peakKiB) * 1024, benchmark::Counter::kDefaults,
+                                                    benchmark::Counter::kIs1024);
+}
+
+void BM_StartPanel(benchmark::State &state)
+{
+    useDrive(workbench->trialDrive);
+    runStart(state, {SALLE30_BENCH_WINDOW});
+}
+
+void BM_StartBareWindow(benchmark::State &state)
+{
+    runStart(state, {SALLE30_BENCH_BARE, workbench->panelSize});
+}
+
+void BM_StartPanelOnSiteListing(benchmark::State &state)
+{
+    useDrive(workbench->siteDrive);
+    runStart(state, {SALLE30_BENCH_WINDOW});
+}
+
+BENCHMARK(BM_TrialOpenReadClose)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TrialReadSessions)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TrialRefreshRoom)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SiteReadSessions)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SitePlainReader)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SiteWcLines)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_StartPanel)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+BENCHMARK(BM_StartBareWindow)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+BENCHMARK(BM_StartPanelOnSiteListing)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+
+// Google Benchmark's figures go to standard error as they come; the median of
+// each contender is kept for the table.
+class TableReporter final : public benchmark::ConsoleReporter {
+public:
+    struct Figure {
+        double seconds = 0; // per iteration
+        std::map<std::string, double> counters;
+        std::string error;
+        bool measured = false;
+        std::int64_t repetitions = 0;
+    };
+
+    TableReporter() : ConsoleReporter(OO_Tabular) { SetOutputStream(&std::cerr); SetErrorStream(&std::cerr); }
+
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run &run : runs) {
+            Figure &figure = figures[run.run_name.function_name];
+            if (run.error_occurred) {
+                figure.error = run.error_message;
+            } else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+                figure.seconds = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+                for (const auto &[name, counter] : run.counters)
+                    figure.counters[name] = counter.value;
+                figure.measured = true;
+                figure.repetitions = run.repetitions;
+            }
+        }
+    }
+
+    std::map<std::string, Figure> figures;
+};
+
+std::string formatSeconds(double seconds)
+{
+    char text[32];
+    if (seconds < 1e-3)
+        std::snprintf(text, sizeof text, "%.2f us", seconds * 1e6);
+    else if (seconds < 1)
+        std::snprintf(text, sizeof text, "%.1f ms", seconds * 1e3);
+    else
+        std::snprintf(text, sizeof text, "%.2f s", seconds);
+    return text;
+}
+
+std::string formatRate(double bytesPerSecond)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.0f MB/s", bytesPerSecond / 1e6);
+    return text;
+}
+
+std::string formatMegabytes(double bytes, bool sign = false)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, sign ? "%+.1f MB" : "%.1f MB", bytes / 1e6);
+    return text;
+}
+
+std::string formatRatio(double ratio)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2fx", ratio);
+    return text;
+}
+
+struct Table {
+    struct Row {
+        std::string what, salle30, reference, ratio, target, verdict;
+    };
+    std::vector<Row> rows;
+    int missed = 0;
+    int unmeasured = 0;
+
+    void add(std::string what, std::string salle30, std::string reference = {}, std::string ratio = {},
+             std::string target = {}, std::optional<bool> met = std::nullopt)
+    {
+        std::string verdict;
+        if (met) {
+            verdict = *met ? "met" : "MISSED";
+            missed += !*met;
+        }
+        rows.push_back({std::move(what), std::move(salle30), std::move(reference), std::move(ratio), std::move(target),
+                        std::move(verdict)});
+    }
+
+    void print(std::ostream &out) const
+    {
+        std::size_t widths[5] = {7, 7, 9, 5, 6};
+        for (const Row &r : rows) {
+            const std::string *cells[5] = {&r.what, &r.salle30, &r.reference, &r.ratio, &r.target};
+            for (int i = 0; i < 5; ++i)
+                widths[i] = std::max(widths[i], cells[i]->size());
+        }
+        auto line = [&](const std::string &a, const std::string &b, const std::string &c, const std::string &d,
+                        const std::string &e, const std::string &f) {
+            char text[512];
+            std::snprintf(text, sizeof text, "%-*s  %*s  %*s  %*s  %-*s  %s", int(widths[0]), a.c_str(),
+                          int(widths[1]), b.c_str(), int(widths[2]), c.c_str(), int(widths[3]), d.c_str(),
+                          int(widths[4]), e.c_str(), f.c_str());
+            std::string s = text;
+            s.erase(s.find_last_not_of(' ') + 1);
+            out << s << '\n';
+        };
+        line("Measure", "salle30", "reference", "ratio", "target", "");
+        for (const Row &r : rows)
+            line(r.what, r.salle30, r.reference, r.ratio, r.target, r.verdict);
+    }
+};
+
+void printTable(const TableReporter &reporter)
+{
+    std::int64_t repetitions = 0;
+    for (const auto &entry : reporter.figures)
+        repetitions = repetitions ? std::min(repetitions, entry.second.repetitions) : entry.second.repetitions;
+    auto figure = [&](const char *name) -> const TableReporter::Figure * {
+        const auto it = reporter.figures.find(name);
+        return it != reporter.figures.end() && it->second.measured ? &it->second : nullptr;
+    };
+    Table table;
+    const double siteBytes = double(workbench->siteBytes);
+
+    const auto *openRead = figure("BM_TrialOpenReadClose");
+    const auto *readSessions = figure("BM_TrialReadSessions");
+    const auto *refreshRoom = figure("BM_TrialRefreshRoom");
+    if (readSessions && openRead) {
+        const double ratio = readSessions->seconds / openRead->seconds;
+        table.add("1 refresh, 15 lines: ReadSessions vs open+read+close", formatSeconds(readSessions->seconds),
+                  formatSeconds(openRead->seconds), formatRatio(ratio), "<= 3x", ratio <= 3);
+    } else {
+        ++table.unmeasured;
+    }
+    if (refreshRoom)
+        table.add("  whole RefreshRoom, with the launch of session.bat", formatSeconds(refreshRoom->seconds));
+
+    const auto *reader = figure("BM_SiteReadSessions");
+    const auto *wc = figure("BM_SiteWcLines");
+    const auto *plain = figure("BM_SitePlainReader");
+    if (reader) {
+        const double rate = siteBytes / reader->seconds;
+        if (wc) {
+            const double ratio = rate / (siteBytes / wc->seconds);
+            table.add("2 reader, 50 MB listing: vs wc -l", formatRate(rate), formatRate(siteBytes / wc->seconds),
+                      formatRatio(ratio), ">= 0.33x", ratio >= 1.0 / 3);
+        }
+        if (plain) {
+            const double ratio = rate / (siteBytes / plain->seconds);
+            table.add("  vs getline + substr reader", formatRate(rate), formatRate(siteBytes / plain->seconds),
+                      formatRatio(ratio), ">= 3x", ratio >= 3);
+        }
+        table.add("  one refresh on the 50 MB listing", formatSeconds(reader->seconds));
+    }
+    if (!reader || !wc || !plain)
+        ++table.unmeasured;
+
+    const auto *panel = figure("BM_StartPanel");
+    const auto *bare = figure("BM_StartBareWindow");
+    if (panel && bare) {
+        const double ratio = panel->seconds / bare->seconds;
+        table.add("3 start-up to first paint vs bare QMainWindow", formatSeconds(panel->seconds),
+                  formatSeconds(bare->seconds), formatRatio(ratio), "<= 2x", ratio <= 2);
+        const double panelRss = panel->counters.at("peak_rss");
+        const double bareRss = bare->counters.at("peak_rss");
+        table.add("  peak resident memory", formatMegabytes(panelRss), formatMegabytes(bareRss),
+                  formatMegabytes(panelRss - bareRss, true), "<= +15 MB", panelRss - bareRss <= 15e6);
+    } else {
+        ++table.unmeasured;
+    }
+
+    const auto *site = figure("BM_StartPanelOnSiteListing");
+    if (site && panel) {
+        const double above = site->counters.at("peak_rss") - panel->counters.at("peak_rss");
+        table.add("4 peak memory on the 50 MB listing, above start-up", formatMegabytes(site->counters.at("peak_rss")),
+                  formatMegabytes(panel->counters.at("peak_rss")), formatRatio(above / siteBytes) + " file",
+                  "<= 2x file", above <= 2 * siteBytes);
+        table.add("  start-up to first paint on the 50 MB listing", formatSeconds(site->seconds));
+    } else {
+        ++table.unmeasured;
+    }
+
+    std::cout << "\nsalle30 benchmarks: median of " << repetitions
+              << " runs of each contender, interleaved at random.\n"
+              << "Trial room listing " << workbench->trialBytes << " bytes (15 lines); site listing "
+              << workbench->siteBytes << " bytes (" << workbench->siteLineFeeds << " lines, "
+              << workbench->siteRecords << " sessions). " << sysconf(_SC_NPROCESSORS_ONLN) << " CPUs, load "
+              << [] {
+                     double load[1] = {0};
+                     getloadavg(load, 1);
+                     char text[16];
+                     std::snprintf(text, sizeof text, "%.2f", load[0]);
+                     return std::string(text);
+                 }()
+              << ".\n\n";
+    table.print(std::cout);
+    for (const auto &[name, figure] : reporter.figures) {
+        if (!figure.error.empty())
+            std::cout << "\n" << name << " failed: " << figure.error;
+    }
+    std::cout << '\n';
+    if (table.unmeasured > 0)
+        std::cout << table.unmeasured << " measure(s) could not be taken.\n";
+    else if (table.missed > 0)
+        std::cout << table.missed << " target(s) missed.\n";
+    else
+        std::cout << "Every target met.\n";
+    std::cout.flush();
+}
+
+bool writeFile(const QString &path, const std::string &bytes, QFileDevice::Permissions permissions = {})
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()))
+        return false;
+    return !permissions || file.setPermissions(permissions);
+}
+
+// A drive D: with talvero/dcon.txt holding `listing` and a session.bat that
+// exits at once.
+std::optional<std::string> makeDrive(const QString &name, const std::string &listing)
+{
+    const QString drive = workbench->dir.filePath(name);
+    if (!QDir().mkpath(drive + u"/talvero"_s) || !writeFile(drive + u"/talvero/dcon.txt"_s, listing) ||
+        !writeFile(drive + u"/talvero/session.bat"_s, "#!/bin/sh\nexit 0\n",
+                   QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner))
+        return std::nullopt;
+    return QFile::encodeName(drive).toStdString();
+}
+
+// The contenders are only comparable if they read the same thing: the panel's
+// reader and the straightforward one must list the same computers and set the
+// same tile states. User names may differ, as the straightforward reader cuts
+// accented names by bytes.
+std::optional<std::string> checkReadersAgree()
+{
+    useDrive(workbench->siteDrive);
+    FreeLauncher launcher;
+    SystemClock clock;
+    RoomMonitor monitor(launcher, clock);
+    monitor.refresh_Click();
+    PlainRoom plain;
+    if (readFailed(monitor) || !readPlain(workbench->siteFile, plain))
+        return "cannot read the site listing: " + monitor.statusText().toStdString();
+    const TextList &listpc = monitor.Listpc();
+    if (listpc.count() != qsizetype(plain.listpc.size()))
+        return "the readers do not find the same number of records";
+    for (qsizetype i = 0; i < listpc.count(); ++i) {
+        if (listpc.at(i).toString().toStdString() != plain.listpc[std::size_t(i)])
+            return "the readers list different computers at record " + std::to_string(i);
+    }
+    for (int index = 1; index <= room::StationCount; ++index) {
+        const room::StationTile &tile = monitor.tiles().tile(index);
+        const PlainTile &other = plain.tiles[std::size_t(index - 1)];
+        if (int(tile.state) != int(other.state) || tile.idleTime.toStdString() != other.idleTime)
+            return "the readers leave tile " + std::to_string(index) + " in different states";
+    }
+    workbench->siteRecords = listpc.count();
+    return std::nullopt;
+}
+
+std::optional<std::string> prepare()
+{
+    if (!workbench->dir.isValid())
+        return "cannot make a temporary folder";
+    const std::string trial = trialRoomListing();
+    const std::string site = siteListing(SiteListingBytes);
+    const auto trialDrive = makeDrive(u"trial"_s, trial);
+    const auto siteDrive = makeDrive(u"site"_s, site);
+    if (!trialDrive || !siteDrive)
+        return "cannot write the trial drives";
+    workbench->trialDrive = *trialDrive;
+    workbench->siteDrive = *siteDrive;
+    workbench->trialFile = *trialDrive + "/talvero/dcon.txt";
+    workbench->siteFile = *siteDrive + "/talvero/dcon.txt";
+    workbench->trialBytes = trial.size();
+    workbench->siteBytes = site.size();
+    workbench->trialRecords = parseSessionList(trial).size();
+    workbench->siteLineFeeds = std::uint64_t(std::count(site.begin(), site.end(), '\n'));
+
+    if (auto disagreement = checkReadersAgree())
+        return disagreement;
+
+    // One start to learn the panel's size, and to have its libraries and
+    // fonts in the page cache before anything is timed.
+    useDrive(workbench->trialDrive);
+    const ChildRun run = runChild({SALLE30_BENCH_WINDOW});
+    const std::optional<Shown> shown = parseShown(run.output);
+    if (!run.succeeded() || !shown)
+        return "the panel did not show its window: " + run.failure + run.errors;
+    workbench->panelSize = shown->size;
+    runChild({SALLE30_BENCH_BARE, workbench->panelSize});
+    return std::nullopt;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // The listings are UTF-8, the code page of this locale, whatever the
+    // caller's; the children inherit it and draw offscreen.
+    ::setenv("LC_ALL", "C.UTF-8", 1);
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ::prctl(PR_SET_CHILD_SUBREAPER, 1);
+    QCoreApplication app(argc, argv);
+
+    // Defaults first, so that the same flags given by the caller win.
+    std::vector<char *> args{argv[0]};
+    std::string repetitionsFlag = "--benchmark_repetitions=9";
+    std::string interleaveFlag = "--benchmark_enable_random_interleaving=true";
+    args.push_back(repetitionsFlag.data());
+    args.push_back(interleaveFlag.data());
+    for (int i = 1; i < argc; ++i)
+        args.push_back(argv[i]);
+    int count = int(args.size());
+    benchmark::Initialize(&count, args.data());
+    if (benchmark::ReportUnrecognizedArguments(count, args.data()))
+        return 2;
+
+    Workbench bench;
+    workbench = &bench;
+    std::cerr << "Writing the listings and checking the readers agree..." << std::endl;
+    if (const auto failure = prepare()) {
+        std::cerr << "salle30-bench: " << *failure << std::endl;
+        return 1;
+    }
+    TableReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    printTable(reporter);
+    return 0;
+}
