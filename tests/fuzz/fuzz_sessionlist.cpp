@@ -1,5 +1,5 @@
 // Fuzz target for the session list reader: bytes in, records out, through
-// the parser that readSessionListFile() feeds, then the tiles that the
+// readSessionListFile() as the panel calls it, then the tiles that the
 // records give. On every input it checks what the reader promises:
 //   - one record per line that starts with a backslash, in file order, each
 //     the cut of the whole line decoded whole, whether the line is held
@@ -22,7 +22,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <string_view>
+#include <sys/mman.h>
+#include <unistd.h>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -72,6 +75,23 @@ QList<SessionRecord> parse(std::string_view file, SessionLineLimits limits, std:
     parser.finish();
     CHECK(parser.recordCount() == records.size());
     CHECK(parser.heldBytes() == 0);
+    return records;
+}
+
+// The input as a file that readSessionListFile() opens by name: a file in
+// memory, rewritten for each input.
+QList<SessionRecord> readAsFile(std::string_view file)
+{
+    static const int descriptor = ::memfd_create("dcon.txt", MFD_CLOEXEC);
+    CHECK(descriptor >= 0);
+    CHECK(::ftruncate(descriptor, 0) == 0);
+    CHECK(::pwrite(descriptor, file.data(), file.size(), 0) == ssize_t(file.size()));
+    static const std::string path = "/proc/self/fd/" + std::to_string(descriptor);
+
+    QList<SessionRecord> records;
+    const std::optional<ReadFailure> failure =
+        readSessionListFile(path, [&](const SessionRecordView &record) { records.append(record.toRecord()); });
+    CHECK(!failure);
     return records;
 }
 
@@ -128,8 +148,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         if (!line.empty() && line.front() == '\\')
             expected.append(wholeCut(line));
 
-    // As the panel reads it: default limits, 64 KiB chunks.
-    const QList<SessionRecord> records = parse(file, {}, 64 * 1024);
+    // As the panel reads it.
+    const QList<SessionRecord> records = readAsFile(file);
     CHECK(records == expected);
     // The smallest limits, so that lines past 592 bytes take the bounded
     // path, in small chunks that split lines, CR LF and characters.
