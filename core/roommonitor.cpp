@@ -8,6 +8,7 @@
 #include <chrono>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
@@ -104,7 +105,7 @@ void RoomMonitor::ReadSessions()
 
     m_readFailure = failure;
     if (!failure) {
-        m_tiles = next;
+        m_tiles = std::move(next);
         m_listpc.swap(computers);
         m_lastReadAt = m_clock.now();
         m_fileWrittenAt = lastWritten(path);
