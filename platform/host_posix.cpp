@@ -153,12 +153,95 @@ std::optional<Failure> launchDetached(std::u16string_view commandLine)
     return std::nullopt;
 }
 
-std::u16string decodeSystemText(std::string_view bytes)
+namespace {
+
+bool isUtf8(const char *codeset)
 {
-    const char *codeset = ::nl_langinfo(CODESET);
-    iconv_t converter = ::iconv_open("UTF-16LE", codeset && *codeset ? codeset : "UTF-8");
-    if (converter == reinterpret_cast<iconv_t>(-1))
-        converter = ::iconv_open("UTF-16LE", "UTF-8");
+    std::string name;
+    for (const char *c = codeset; *c; ++c)
+        if (*c != '-' && *c != '_')
+            name.push_back(static_cast<char>(*c >= 'a' && *c <= 'z' ? *c - 'a' + 'A' : *c));
+    return name == "UTF8";
+}
+
+// The usual locale's code page, decoded by hand: a session list can have an
+// accented name on every other line, and this is the reader's hot path.
+// Every byte that does not start a valid, shortest-form sequence of a
+// character up to U+10FFFF (surrogates excluded) becomes one U+FFFD.
+std::u16string decodeUtf8(std::string_view bytes)
+{
+    std::u16string out;
+    out.reserve(bytes.size());
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
+    const std::size_t size = bytes.size();
+    std::size_t i = 0;
+    const auto continuation = [&](std::size_t at) { return at < size && (p[at] & 0xC0) == 0x80; };
+    while (i < size) {
+        const unsigned char lead = p[i];
+        if (lead < 0x80) {
+            out.push_back(lead);
+            ++i;
+            continue;
+        }
+        char32_t c = 0;
+        std::size_t length = 0;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+            c = lead & 0x1F;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            c = lead & 0x0F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            c = lead & 0x07;
+        }
+        bool valid = length > 0;
+        for (std::size_t k = 1; valid && k < length; ++k) {
+            valid = continuation(i + k);
+            c = (c << 6) | (valid ? p[i + k] & 0x3F : 0);
+        }
+        const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        valid = valid && c >= smallest[length] && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
+        if (!valid) {
+            out.push_back(u'\uFFFD');
+            ++i;
+            continue;
+        }
+        if (c >= 0x10000) {
+            out.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(c));
+        }
+        i += length;
+    }
+    return out;
+}
+
+// Any other code page goes through iconv, with one converter per thread,
+// opened again only when the locale's code page changes.
+std::u16string decodeWithIconv(std::string_view bytes, const char *codeset)
+{
+    struct Converter {
+        std::string codeset;
+        iconv_t handle = reinterpret_cast<iconv_t>(-1);
+        ~Converter()
+        {
+            if (handle != reinterpret_cast<iconv_t>(-1))
+                ::iconv_close(handle);
+        }
+    };
+    thread_local Converter converter;
+    if (converter.handle == reinterpret_cast<iconv_t>(-1) || converter.codeset != codeset) {
+        if (converter.handle != reinterpret_cast<iconv_t>(-1))
+            ::iconv_close(converter.handle);
+        converter.codeset = codeset;
+        converter.handle = ::iconv_open("UTF-16LE", codeset);
+        if (converter.handle == reinterpret_cast<iconv_t>(-1))
+            return decodeUtf8(bytes);
+    }
+    iconv_t handle = converter.handle;
+    ::iconv(handle, nullptr, nullptr, nullptr, nullptr);
 
     std::u16string out;
     out.reserve(bytes.size());
@@ -168,7 +251,7 @@ std::u16string decodeSystemText(std::string_view bytes)
     while (inLeft > 0) {
         char *outPtr = buffer;
         std::size_t outLeft = sizeof buffer;
-        const std::size_t result = ::iconv(converter, &in, &inLeft, &outPtr, &outLeft);
+        const std::size_t result = ::iconv(handle, &in, &inLeft, &outPtr, &outLeft);
         for (char *p = buffer; p + 1 < outPtr; p += 2)
             out.push_back(static_cast<char16_t>(static_cast<unsigned char>(p[0]) |
                                                 (static_cast<unsigned char>(p[1]) << 8)));
@@ -178,11 +261,20 @@ std::u16string decodeSystemText(std::string_view bytes)
             out.push_back(u'\uFFFD');
             ++in;
             --inLeft;
-            ::iconv(converter, nullptr, nullptr, nullptr, nullptr);
+            ::iconv(handle, nullptr, nullptr, nullptr, nullptr);
         }
     }
-    ::iconv_close(converter);
     return out;
+}
+
+} // namespace
+
+std::u16string decodeSystemText(std::string_view bytes)
+{
+    const char *codeset = ::nl_langinfo(CODESET);
+    if (!codeset || !*codeset || isUtf8(codeset))
+        return decodeUtf8(bytes);
+    return decodeWithIconv(bytes, codeset);
 }
 
 } // namespace platform

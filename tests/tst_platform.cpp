@@ -50,6 +50,8 @@ private Q_SLOTS:
     void mapsDriveD_data();
     void mapsDriveD();
     void refusesNulInCommandLine();
+    void decodesUtf8_data();
+    void decodesUtf8();
     void shutdownToolReceivesArguments();
 };
 
@@ -119,6 +121,30 @@ void TestPlatform::refusesNulInCommandLine()
     QVERIFY(failure.has_value());
     QCOMPARE(failure->number, EINVAL);
     QVERIFY(!QFile::exists(drive.path(u"plain.exe.args"_s)));
+}
+
+// The tests' locale is UTF-8: each byte that cannot begin a valid,
+// shortest-form character becomes one replacement character.
+void TestPlatform::decodesUtf8_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("ASCII and NUL") << QByteArray("a\0b", 3) << u"a\0b"_s.left(3);
+    QTest::newRow("two, three and four bytes") << QByteArray("\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80")
+                                               << u"é€\U0001F600"_s;
+    QTest::newRow("lone continuation byte") << QByteArray("a\x80" "b") << u"a\uFFFD" "b"_s;
+    QTest::newRow("cut-off sequence at the end") << QByteArray("\xE2\x82") << u"\uFFFD\uFFFD"_s;
+    QTest::newRow("overlong form") << QByteArray("\xC0\x80\xE0\x80\x80") << QString(5, QChar(0xFFFD));
+    QTest::newRow("encoded surrogate") << QByteArray("\xED\xA0\x80") << QString(3, QChar(0xFFFD));
+    QTest::newRow("beyond U+10FFFF") << QByteArray("\xF4\x90\x80\x80") << QString(4, QChar(0xFFFD));
+    QTest::newRow("Latin-1 byte") << QByteArray("Fran\xE7" "ois") << u"Fran\uFFFD" "ois"_s;
+}
+
+void TestPlatform::decodesUtf8()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QCOMPARE(QString::fromStdU16String(platform::decodeSystemText(bytes.toStdString())), text);
 }
 
 // End to end: the panel's own shutdown of PC3001, through the host launcher,
