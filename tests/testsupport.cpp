@@ -50,3 +50,29 @@ QByteArray sessionLine(const QByteArray &computer, const QByteArray &user, const
     line = line.leftJustified(44, ' ') + idleTime;
     return line;
 }
+
+qint64 memoryKiB(const QByteArray &field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly))
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.startsWith(field + ':'))
+                return line.mid(field.size() + 1).trimmed().split(' ').front().toLongLong();
+    return -1;
+}
+
+void resetPeakMemory()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
+bool memoryIsMeasurable()
+{
+#ifdef __SANITIZE_ADDRESS__
+    return false;
+#else
+    return true;
+#endif
+}

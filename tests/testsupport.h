@@ -55,3 +55,11 @@ private:
 // in columns 3 on, the user name from column 24, the idle time ending in
 // column 52. CR LF not included.
 QByteArray sessionLine(const QByteArray &computer, const QByteArray &user, const QByteArray &idleTime);
+
+// A field of /proc/self/status in KiB: VmRSS (resident now) or VmHWM (the
+// peak since the start or since resetPeakMemory()); -1 where there is none.
+qint64 memoryKiB(const QByteArray &field);
+void resetPeakMemory();
+// False under AddressSanitizer, whose quarantine and padding hide the
+// program's own use of memory.
+bool memoryIsMeasurable();

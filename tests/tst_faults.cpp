@@ -1,83 +1,58 @@
-// Faults of the session list file: it vanishes, turns into something else,
-// grows absurd or is rewritten while it is read. After each, what the
-// operator sees is checked, and that the panel goes on working.
+// Faults around the panel: the session list file vanishes, turns into
+// something else, grows absurd or is rewritten while it is read; the outside
+// programs are missing, refuse to start, end at once or never end. After
+// each, what the operator sees is checked, and that the panel goes on. And
+// the reader's bound on long lines: the fields come out as the whole line's
+// cut gives them, while the parser holds a few kilobytes of any line.
 
+#include "platform.h"
 #include "roommonitor.h"
+#include "roomshutdown.h"
 #include "testsupport.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QTest>
 
-#include <grp.h>
-#include <pwd.h>
+#include <array>
+#include <clocale>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define SALLE30_UNDER_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define SALLE30_UNDER_ASAN 1
-#endif
-#endif
-
 using namespace Qt::StringLiterals;
-using room::TileState;
 
 namespace {
 
-// AddressSanitizer keeps freed memory in quarantine and pads every block, so
-// resident memory says nothing about the program's own use there.
-#ifdef SALLE30_UNDER_ASAN
-constexpr bool MemoryIsMeasurable = false;
-#else
-constexpr bool MemoryIsMeasurable = true;
-#endif
-
-// A line of /proc/self/status in KiB: VmRSS (resident now), VmHWM (peak).
-qint64 memoryKiB(const QByteArray &field)
+// A title line, one line per record (computer, user, idle time), an end line.
+QByteArray listing(std::initializer_list<std::array<QByteArray, 3>> records)
 {
-    QFile status(u"/proc/self/status"_s);
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith(field + ':'))
-            return line.mid(field.size() + 1).trimmed().split(' ').front().toLongLong();
-    return -1;
+    QByteArray bytes = "Sessions de la salle 30\r\n";
+    for (const auto &[computer, user, idleTime] : records)
+        bytes += sessionLine(computer, user, idleTime) + "\r\n";
+    return bytes + "Fin de la liste.\r\n";
 }
 
-// Makes VmHWM start again from the resident memory of now.
-void resetPeakMemory()
-{
-    QFile clear(u"/proc/self/clear_refs"_s);
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
-}
+// Two listings with nothing in common.
+const QByteArray RoomA = listing({{"PC3001", "USER01", "00:00:05"}, {"PC3003", "USER03", "02:47:10"},
+                                  {"PC1207", "USER33", "00:00:09"}, {"PC3005", "USER05", "00:00:01"}});
+const QByteArray RoomB = listing({{"PC3012", "ELEVE12", "00:01:00"}, {"PC3011", "ELEVE11", "01:00:00"},
+                                  {"PC3010", "", "00:00:00"}, {"PC3009", "ELEVE09", "00:59:59"}});
 
-// What the operator sees of the room: each tile's state with the captions
-// it shows, and the hidden list of computers.
+// What the operator sees: each tile's state and captions, the hidden list.
 QString describeRoom(const room::RoomTiles &tiles, const QStringList &computers)
 {
     QStringList parts;
     for (int n = 1; n <= room::StationCount; ++n) {
         const room::StationTile &tile = tiles.tile(n);
-        switch (tile.state) {
-        case TileState::NoSession:
-            parts.append(u"-"_s);
-            break;
-        case TileState::InSession:
-            parts.append(tile.userName + u' ' + tile.idleTime);
-            break;
-        case TileState::InSessionIdle:
-            parts.append(tile.userName + u' ' + tile.idleTime + u" idle"_s);
-            break;
-        }
+        const bool shown = tile.state != room::TileState::NoSession;
+        parts.append(shown ? u"%1 %2 %3"_s.arg(int(tile.state)).arg(tile.userName, tile.idleTime) : u"-"_s);
     }
     return parts.join(u" | "_s) + u" / "_s + computers.join(u',');
 }
@@ -99,19 +74,92 @@ QString roomOf(const QByteArray &file)
     return describeRoom(tiles, computers);
 }
 
-// Two listings with nothing in common, laid out as the command writes them.
-const QByteArray RoomA = "Sessions de la salle 30\r\n" + sessionLine("PC3001", "USER01", "00:00:05") + "\r\n" +
-                         sessionLine("PC3002", "USER02", "00:12:41") + "\r\n" +
-                         sessionLine("PC3003", "USER03", "02:47:10") + "\r\n" +
-                         sessionLine("PC1207", "USER33", "00:00:09") + "\r\n" +
-                         sessionLine("PC3005", "USER05", "00:00:01") + "\r\nFin de la liste.\r\n";
-const QByteArray RoomB = "Sessions de la salle 30\r\n" + sessionLine("PC3012", "ELEVE12", "00:01:00") + "\r\n" +
-                         sessionLine("PC3011", "ELEVE11", "01:00:00") + "\r\n" +
-                         sessionLine("PC3010", "", "00:00:00") + "\r\n" +
-                         sessionLine("PC3009", "ELEVE09", "00:59:59") + "\r\n" +
-                         sessionLine("PC3008", "ELEVE08", "00:10:10") + "\r\nFin de la liste.\r\n";
+// The panel's models on a drive of its own; by default nothing is launched.
+template <typename LauncherType = RecordingLauncher>
+struct Panel {
+    TrialDrive drive;
+    LauncherType launcher;
+    ManualClock clock;
+    RoomMonitor monitor{launcher, clock};
+    RoomShutdown shutdown{launcher, [](int n) { return room::stationName(n); }, [] { return shutdownArguments(); }};
+    const QString file = drive.path(u"dcon.txt"_s);
 
-enum FileFault { Deleted, Directory, Fifo, Device, Emptied };
+    void tick()
+    {
+        clock.time = clock.time.addSecs(30);
+        monitor.Timer1_Timer();
+    }
+};
+
+// Permissions do not stop root from reading: as root, the test runs again as
+// the user nobody (65534), in a process of its own.
+void runAsNobody(const QString &test)
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(u"setpriv"_s, {u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s,
+                               QCoreApplication::applicationFilePath(), test});
+    QVERIFY2(child.waitForFinished(60000), qPrintable(child.errorString()));
+    const QByteArray output = child.readAll();
+    QVERIFY2(output.contains("Totals: 3 passed, 0 failed, 0 skipped"), output.constData());
+}
+
+// Installs a stand-in from tests/scripts as d:\talvero\<name>, or nothing when
+// `script` is empty. Each run notes its process id in <name>.runs.
+void installStandIn(const TrialDrive &drive, const QString &name, const QString &script, bool executable = true)
+{
+    const QString path = drive.path(name);
+    const auto mode = executable ? QFile::ReadOwner | QFile::ExeOwner : QFile::Permissions(QFile::ReadOwner);
+    QVERIFY(script.isEmpty() || (QFile::copy(QStringLiteral(SALLE30_TEST_SCRIPTS "/") + script, path) &&
+                                 QFile::setPermissions(path, mode)));
+}
+
+qsizetype runsOf(const TrialDrive &drive, const QString &name)
+{
+    QFile runs(drive.path(name + u".runs"_s));
+    return runs.open(QIODevice::ReadOnly) ? runs.readAll().count('\n') : 0;
+}
+
+// Makes `codeSet` the code page that the reader decodes with: glibc ships no
+// locale for it, so one is made, the POSIX locale over that code set (iconv
+// decodes it in full, the map need only list ASCII). Returns why it cannot.
+QString useCodePage(const QTemporaryDir &folder, const QByteArray &codeSet)
+{
+    QByteArray charmap = "<code_set_name> " + codeSet + "\n<mb_cur_min> 1\n<mb_cur_max> 4\nCHARMAP\n";
+    for (int c = 0; c < 0x80; ++c)
+        charmap += QString::asprintf("<U%04X> /x%02x\n", c, c).toLatin1();
+    QFile file(folder.filePath(u"charmap"_s));
+    if (!file.open(QIODevice::WriteOnly) || file.write(charmap + "END CHARMAP\n") < 0 || !file.flush())
+        return file.errorString();
+    // -c: the locale lacks categories that LC_CTYPE does not need.
+    QProcess localedef;
+    localedef.start(u"localedef"_s, {u"-c"_s, u"-i"_s, u"POSIX"_s, u"-f"_s, file.fileName(),
+                                     folder.filePath(u"trial"_s)});
+    qputenv("LOCPATH", QFile::encodeName(folder.path()));
+    if (!localedef.waitForFinished(60000) || !std::setlocale(LC_CTYPE, "trial"))
+        return u"localedef cannot make a locale: "_s + QString::fromLocal8Bit(localedef.readAllStandardError());
+    return {};
+}
+
+// A random record line of runs of one token each, weighted towards what breaks
+// a bounded cut. With `blankAfterRuns`, no stretch without a proven character
+// start is longer than the tail kept.
+QByteArray randomLine(QRandomGenerator &random, const QList<QByteArray> &tokens, bool blankAfterRuns)
+{
+    QByteArray line = "\\";
+    for (int run = random.bounded(1, 12); run > 0; --run) {
+        const QByteArray &token = tokens[random.bounded(int(tokens.size()))];
+        line += token.repeated(!blankAfterRuns && random.bounded(8) == 0 ? random.bounded(200, 1500)
+                                                                         : random.bounded(1, 60));
+        if (blankAfterRuns || random.bounded(3) == 0)
+            line += QByteArray(random.bounded(1, 30), ' ');
+        if (random.bounded(10) == 0)
+            line += QByteArray(random.bounded(200, 1500), ' ');
+    }
+    return line;
+}
+
+enum FileFault { Deleted, Directory, Fifo, Device, Unreadable, Emptied };
 
 } // namespace
 
@@ -120,11 +168,16 @@ class TestFaults : public QObject {
 private Q_SLOTS:
     void sessionListFaults_data();
     void sessionListFaults();
-    void unreadableFile();
     void hundredMegabyteLine();
     void millionRecordLines();
     void rewrittenWhileRead_data();
     void rewrittenWhileRead();
+    void programFaults_data();
+    void programFaults();
+    void thousandRefreshesAndLaunches();
+    void boundedCutEqualsWholeCut_data();
+    void boundedCutEqualsWholeCut();
+    void growingFileStillEnds();
 };
 
 void TestFaults::sessionListFaults_data()
@@ -133,9 +186,9 @@ void TestFaults::sessionListFaults_data()
     QTest::addColumn<QString>("error"); // after "erreur ", or empty when the read works
     QTest::newRow("deleted between two refreshes") << int(Deleted) << u"2, No such file or directory"_s;
     QTest::newRow("replaced by a directory") << int(Directory) << u"21, Is a directory"_s;
-    // Opening a FIFO waits for a writer; reading a device may never end.
     QTest::newRow("replaced by a FIFO") << int(Fifo) << u"22, Not a regular file"_s;
     QTest::newRow("link to an endless device") << int(Device) << u"22, Not a regular file"_s;
+    QTest::newRow("unreadable") << int(Unreadable) << u"13, Permission denied"_s;
     QTest::newRow("emptied") << int(Emptied) << QString();
 }
 
@@ -143,194 +196,97 @@ void TestFaults::sessionListFaults()
 {
     QFETCH(int, fault);
     QFETCH(QString, error);
+    if (fault == Unreadable && ::geteuid() == 0)
+        return runAsNobody(u"sessionListFaults:"_s + QString::fromLatin1(QTest::currentDataTag()));
+    Panel panel;
+    panel.drive.writeSessionList(RoomA);
+    panel.monitor.Form_Load();
+    QCOMPARE(roomSeen(panel.monitor), roomOf(RoomA));
 
-    TrialDrive drive;
-    const QString file = drive.path(u"dcon.txt"_s);
-    drive.writeSessionList(RoomA);
-    RecordingLauncher launcher;
-    ManualClock clock;
-    RoomMonitor monitor(launcher, clock);
-    monitor.Form_Load();
-    QCOMPARE(roomSeen(monitor), roomOf(RoomA));
-
-    drive.removeSessionList();
-    switch (FileFault(fault)) {
-    case Deleted:
-        break;
-    case Directory:
-        QVERIFY(QDir().mkpath(file));
-        break;
-    case Fifo:
-        QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
-        break;
-    case Device:
-        QVERIFY(QFile::link(u"/dev/zero"_s, file));
-        break;
-    case Emptied:
-        drive.writeSessionList(QByteArray());
-        break;
-    }
-    clock.time = clock.time.addSecs(30);
-    monitor.Timer1_Timer();
-
-    if (error.isEmpty()) {
-        QCOMPARE(roomSeen(monitor), roomOf(QByteArray()));
-        QVERIFY2(monitor.statusText().startsWith(u"Liste des sessions lue à 08:30:30"_s),
-                 qPrintable(monitor.statusText()));
-    } else {
-        // The room read before stays, and the operator is told why and since when.
-        QCOMPARE(roomSeen(monitor), roomOf(RoomA));
-        QCOMPARE(monitor.statusText(), u"Lecture impossible de %1 : erreur %2. La salle affichée est celle lue à "
-                                       u"08:30:00."_s.arg(file, error));
-    }
+    if (fault == Unreadable)
+        QVERIFY(QFile::setPermissions(panel.file, QFile::WriteOwner));
+    else
+        panel.drive.removeSessionList();
+    if (fault == Directory)
+        QVERIFY(QDir().mkpath(panel.file));
+    if (fault == Fifo)
+        QCOMPARE(::mkfifo(QFile::encodeName(panel.file).constData(), 0600), 0);
+    if (fault == Device)
+        QVERIFY(QFile::link(u"/dev/zero"_s, panel.file));
+    if (fault == Emptied)
+        panel.drive.writeSessionList({});
+    // Opening a FIFO waits for a writer, reading a device may never end: a
+    // read that hangs ends the test process.
+    ::alarm(20);
+    panel.tick();
+    ::alarm(0);
+    // A failed read keeps the room read before, and says why and since when.
+    const QString failed = u"Lecture impossible de %1 : erreur %2. La salle affichée est celle lue à 08:30:00."_s;
+    QCOMPARE(roomSeen(panel.monitor), roomOf(error.isEmpty() ? QByteArray() : RoomA));
+    QVERIFY2(panel.monitor.statusText().startsWith(error.isEmpty() ? u"Liste des sessions lue à 08:30:30"_s
+                                                                   : failed.arg(panel.file, error)),
+             qPrintable(panel.monitor.statusText()));
 
     // Still up: once the file is back, the next refresh shows it.
-    QDir().rmdir(file);
-    QFile::remove(file);
-    drive.writeSessionList(RoomB);
-    clock.time = clock.time.addSecs(30);
-    monitor.refresh_Click();
-    QCOMPARE(roomSeen(monitor), roomOf(RoomB));
-    QVERIFY2(monitor.statusText().startsWith(u"Liste des sessions lue à 08:31:00"_s),
-             qPrintable(monitor.statusText()));
-}
-
-// Permissions do not stop root from reading: as root, the same test runs
-// again as the user nobody, in a process of its own.
-void TestFaults::unreadableFile()
-{
-    if (::geteuid() == 0) {
-        const passwd *nobody = ::getpwnam("nobody");
-        if (!nobody)
-            QSKIP("running as root, where permissions do not stop a read, and there is no user nobody to run as");
-        const uid_t uid = nobody->pw_uid;
-        const gid_t gid = nobody->pw_gid;
-        QProcess child;
-        child.setProcessChannelMode(QProcess::MergedChannels);
-        child.setChildProcessModifier([uid, gid] {
-            if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
-                ::_exit(77);
-        });
-        child.start(QCoreApplication::applicationFilePath(), {u"unreadableFile"_s});
-        QVERIFY2(child.waitForFinished(60000), qPrintable(child.errorString()));
-        const QByteArray output = child.readAll();
-        if (child.exitCode() == 77)
-            QSKIP("running as root, where permissions do not stop a read, and cannot become the user nobody");
-        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, output.constData());
-        QVERIFY2(output.contains("PASS   : TestFaults::unreadableFile()"), output.constData());
-        return;
-    }
-
-    TrialDrive drive;
-    const QString file = drive.path(u"dcon.txt"_s);
-    drive.writeSessionList(RoomA);
-    RecordingLauncher launcher;
-    ManualClock clock;
-    RoomMonitor monitor(launcher, clock);
-    monitor.Form_Load();
-
-    QVERIFY(QFile::setPermissions(file, QFile::WriteOwner));
-    clock.time = clock.time.addSecs(30);
-    monitor.Timer1_Timer();
-    QCOMPARE(roomSeen(monitor), roomOf(RoomA));
-    QCOMPARE(monitor.statusText(), u"Lecture impossible de %1 : erreur 13, Permission denied. La salle affichée est "
-                                   u"celle lue à 08:30:00."_s.arg(file));
-
-    QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner));
-    drive.writeSessionList(RoomB);
-    monitor.refresh_Click();
-    QCOMPARE(roomSeen(monitor), roomOf(RoomB));
+    QDir().rmdir(panel.file);
+    QFile::remove(panel.file);
+    panel.drive.writeSessionList(RoomB);
+    panel.tick();
+    QCOMPARE(roomSeen(panel.monitor), roomOf(RoomB));
+    QVERIFY(panel.monitor.statusText().startsWith(u"Liste des sessions lue à 08:31:00"_s));
 }
 
 // One record line of 100 MiB: blanks between the user name and the idle
 // time. The read holds a few kilobytes of it, and shows what the line says.
 void TestFaults::hundredMegabyteLine()
 {
-    TrialDrive drive;
-    {
-        QFile file(drive.path(u"dcon.txt"_s));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("\\\\PC3004               USER17");
-        const QByteArray blanks(1024 * 1024, ' ');
-        for (int i = 0; i < 100; ++i)
-            QCOMPARE(file.write(blanks), blanks.size());
-        file.write("00:12:41\r\n" + sessionLine("PC3009", "USER05", "02:47:10") + "\r\n");
-    }
-    RecordingLauncher launcher;
-    ManualClock clock;
-    RoomMonitor monitor(launcher, clock);
-
+    Panel panel;
+    const QByteArray next = "\r\n" + sessionLine("PC3009", "USER05", "02:47:10") + "\r\n";
+    panel.drive.writeSessionList("\\\\PC3004               USER17" + QByteArray(100 * 1024 * 1024, ' ') + "00:12:41" +
+                                 next);
     resetPeakMemory();
     const qint64 before = memoryKiB("VmRSS");
-    monitor.Form_Load();
+    panel.monitor.Form_Load();
     const qint64 growth = memoryKiB("VmHWM") - before;
 
-    QCOMPARE(monitor.tiles().tile(4), (room::StationTile{TileState::InSession, u"USER17"_s, u"NOM"_s, u"00:12:41"_s}));
-    QCOMPARE(monitor.tiles().tile(9),
-             (room::StationTile{TileState::InSessionIdle, u"USER05"_s, u"NOM"_s, u"02:47:10"_s}));
-    QCOMPARE(monitor.Listpc().toStringList(), (QStringList{u"PC3004"_s, u"PC3009"_s}));
-    QVERIFY(!monitor.statusText().contains(u"impossible"_s));
-    qInfo("peak memory growth reading a 100 MiB line: %lld KiB", growth);
-    if (MemoryIsMeasurable)
+    QCOMPARE(roomSeen(panel.monitor), roomOf(sessionLine("PC3004", "USER17", "00:12:41") + next));
+    if (memoryIsMeasurable())
         QVERIFY2(growth < 8 * 1024, qPrintable(u"grew by %1 KiB"_s.arg(growth)));
 }
 
-// A million record lines: every one is listed, and the tiles show the last
-// record of each station, idle where any record said so.
+// A million record lines naming the stations in turn: every one is listed,
+// and each tile shows its station's last record. Every second record of
+// PC3001 is idle, its last one not: the mark stays.
 void TestFaults::millionRecordLines()
 {
-    constexpr int Lines = 1000000;
-    // Line i names computer i % 14: the twelve stations, one from another
-    // room and one in lower case. Lines whose number is a multiple of 7 are
-    // idle: they fall on computers 0 and 7, PC3001 and PC3008.
-    const auto computer = [](int i) {
-        const int c = i % 14;
-        return c < 12 ? room::stationName(c + 1).toLatin1() : c == 12 ? QByteArray("PC1207") : "pc3004";
-    };
     const auto user = [](int i) { return "USER" + QByteArray::number(i % 1000); };
-    const auto idleTime = [](int i) {
-        return i % 7 == 0 ? QByteArray("01:00:00") : "00:00:" + QByteArray::number(10 + i % 50);
-    };
-    TrialDrive drive;
-    {
-        // The lines repeat every 7000 (the least common multiple of 14,
-        // 1000 and 350): written once, copied.
-        constexpr int Period = 7000;
-        QByteArray period;
-        for (int i = 0; i < Period; ++i)
-            period += sessionLine(computer(i), user(i), idleTime(i)) + "\r\n";
-        QByteArray bytes = period.repeated(Lines / Period);
-        for (int i = Lines / Period * Period; i < Lines; ++i)
-            bytes += sessionLine(computer(i), user(i), idleTime(i)) + "\r\n";
-        drive.writeSessionList(bytes);
-    }
-    RecordingLauncher launcher;
-    ManualClock clock;
-    RoomMonitor monitor(launcher, clock);
-    QElapsedTimer timer;
-    timer.start();
-    monitor.Form_Load();
-    qInfo("read of %d record lines: %lld ms", Lines, timer.elapsed());
+    const auto idleTime = [](int i) { return i % 24 ? "00:00:" + QByteArray::number(10 + i % 50) : "01:00:00"; };
+    constexpr int Lines = 1000000;
+    constexpr int Period = 3000; // the least common multiple of 24, 1000 and 50
+    QList<QByteArray> period;
+    for (int i = 0; i < Period; ++i)
+        period.append(sessionLine(room::stationName(1 + i % 12).toLatin1(), user(i), idleTime(i)) + "\r\n");
+    QByteArray bytes;
+    for (int i = 0; i < Lines; ++i)
+        bytes += period[i % Period];
+    Panel panel;
+    panel.drive.writeSessionList(bytes);
+    panel.monitor.Form_Load();
 
-    QCOMPARE(monitor.Listpc().count(), Lines);
-    QCOMPARE(monitor.Listpc().at(0), u"PC3001"_s);
-    QCOMPARE(monitor.Listpc().at(Lines - 1), QString::fromLatin1(computer(Lines - 1)));
+    QCOMPARE(panel.monitor.Listpc().count(), Lines);
     for (int n = 1; n <= room::StationCount; ++n) {
-        int last = Lines - 1;
-        while (last % 14 != n - 1)
-            --last;
-        const TileState state = (n == 1 || n == 8) ? TileState::InSessionIdle : TileState::InSession;
-        QCOMPARE(monitor.tiles().tile(n), (room::StationTile{state, QString::fromLatin1(user(last)), u"NOM"_s,
-                                                             QString::fromLatin1(idleTime(last))}));
+        const int last = Lines - 1 - (Lines - n) % 12; // the last line naming station n
+        const auto state = n == 1 ? room::TileState::InSessionIdle : room::TileState::InSession;
+        QCOMPARE(panel.monitor.tiles().tile(n), (room::StationTile{state, QString::fromLatin1(user(last)), u"NOM"_s,
+                                                                   QString::fromLatin1(idleTime(last))}));
     }
 }
 
 void TestFaults::rewrittenWhileRead_data()
 {
     QTest::addColumn<QString>("mode");
-    QTest::addColumn<bool>("wholeFilesOnly");
-    QTest::newRow("write then rename") << u"rename"_s << true;
-    QTest::newRow("truncate and write") << u"truncate"_s << false;
+    QTest::newRow("write then rename") << u"rename"_s;
+    QTest::newRow("truncate and write") << u"truncate"_s;
 }
 
 // A writer rewrites the file without pause, alternating two rooms, while the
@@ -340,64 +296,218 @@ void TestFaults::rewrittenWhileRead_data()
 void TestFaults::rewrittenWhileRead()
 {
     QFETCH(QString, mode);
-    QFETCH(bool, wholeFilesOnly);
-
-    TrialDrive drive;
-    const QString roomA = drive.path(u"roomA.txt"_s);
-    const QString roomB = drive.path(u"roomB.txt"_s);
-    const QString stop = drive.path(u"stop"_s);
-    for (const auto &[path, bytes] : {std::pair{roomA, RoomA}, std::pair{roomB, RoomB}}) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+    Panel panel;
+    QStringList arguments = {mode, panel.file, panel.drive.path(u"stop"_s)};
+    QSet<QString> possible;
+    for (const QByteArray &room : {RoomA, RoomB}) {
+        arguments.append(panel.drive.path(u"room%1.txt"_s.arg(arguments.size())));
+        panel.drive.writeSessionList(room);
+        QVERIFY(QFile::copy(panel.file, arguments.last()));
+        possible.insert(roomOf(room));
+        for (qsizetype size = 0; mode == u"truncate" && size < room.size(); ++size)
+            possible.insert(roomOf(room.first(size)));
     }
-    drive.writeSessionList(RoomA);
-
-    QSet<QString> possible = {roomOf(RoomA), roomOf(RoomB)};
-    if (!wholeFilesOnly) {
-        for (const QByteArray &room : {RoomA, RoomB})
-            for (qsizetype size = 0; size < room.size(); ++size)
-                possible.insert(roomOf(room.first(size)));
-    }
-
-    QProcess writer;
-    writer.start(QStringLiteral(SALLE30_TEST_SCRIPTS "/rewrite-loop"),
-                 {mode, drive.path(u"dcon.txt"_s), stop, roomA, roomB});
+    QProcess writer; // killed, should a check fail
+    writer.start(QStringLiteral(SALLE30_TEST_SCRIPTS "/rewrite-loop"), arguments);
     QVERIFY(writer.waitForStarted());
-    const auto stopWriter = qScopeGuard([&] {
-        QFile(stop).open(QIODevice::WriteOnly);
-        if (!writer.waitForFinished(10000))
-            writer.kill();
-        writer.waitForFinished();
-    });
 
-    RecordingLauncher launcher;
-    ManualClock clock;
-    RoomMonitor monitor(launcher, clock);
-    monitor.Form_Load();
+    panel.monitor.Form_Load();
     int refreshes = 0;
     int changes = 0;
-    int partial = 0;
-    QString previous = roomSeen(monitor);
-    QDeadlineTimer deadline(60000);
+    QString previous = roomSeen(panel.monitor);
+    const QDeadlineTimer deadline(60000);
     while ((refreshes < 500 || changes < 50) && !deadline.hasExpired()) {
-        monitor.refresh_Click();
+        panel.monitor.refresh_Click();
         ++refreshes;
-        const QString seen = roomSeen(monitor);
+        const QString seen = roomSeen(panel.monitor);
         QVERIFY2(possible.contains(seen), qPrintable(u"refresh %1 shows %2"_s.arg(refreshes).arg(seen)));
-        QVERIFY2(!monitor.statusText().contains(u"impossible"_s), qPrintable(monitor.statusText()));
-        if (seen != previous)
-            ++changes;
-        if (seen != roomOf(RoomA) && seen != roomOf(RoomB))
-            ++partial;
+        QVERIFY2(!panel.monitor.statusText().contains(u"impossible"_s), qPrintable(panel.monitor.statusText()));
+        changes += seen != previous;
         previous = seen;
     }
-    QFile(stop).open(QIODevice::WriteOnly);
+    QFile(arguments[2]).open(QIODevice::WriteOnly);
     QVERIFY(writer.waitForFinished(10000));
     QCOMPARE(writer.exitCode(), 0);
-    qInfo("%d refreshes, %d changes of room, %d partial files, %s rewrites", refreshes, changes, partial,
-          writer.readAllStandardOutput().trimmed().constData());
     QVERIFY2(changes >= 50, qPrintable(u"the room changed only %1 times"_s.arg(changes)));
+}
+
+void TestFaults::programFaults_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("script"); // empty: no program at all
+    QTest::addColumn<bool>("executable");
+    QTest::addColumn<QString>("launchError");
+    for (const QString &program : {u"session.bat"_s, u"shutcmd.exe"_s}) {
+        const QByteArray name = program.toLatin1();
+        QTest::addRow("%s missing", name.data()) << program << QString() << false << u"2, No such file or directory"_s;
+        QTest::addRow("%s not executable", name.data())
+            << program << u"ends-at-once"_s << false << u"13, Permission denied"_s;
+        QTest::addRow("%s ends at once", name.data()) << program << u"ends-at-once"_s << true << QString();
+        QTest::addRow("%s never ends", name.data()) << program << u"never-ends"_s << true << QString();
+    }
+}
+
+// Whatever the program on trial does, the launches return at once (a hang
+// ends the test process), every refresh still reads the file and a room
+// shutdown goes through all twelve stations on its timers. A launch that
+// fails is named on the status line.
+void TestFaults::programFaults()
+{
+    QFETCH(QString, program);
+    QFETCH(QString, script);
+    QFETCH(bool, executable);
+    QFETCH(QString, launchError);
+    const bool command = program == u"session.bat";
+    Panel<HostLauncher> panel;
+    panel.drive.writeSessionList(RoomA);
+    installStandIn(panel.drive, program, script, executable);
+    installStandIn(panel.drive, command ? u"shutcmd.exe"_s : u"session.bat"_s, u"ends-at-once"_s);
+    ::alarm(20);
+    panel.monitor.Form_Load();
+    panel.tick();
+    panel.shutdown.Stopall_Click();
+    for (int k = 2; k <= room::StationCount; ++k) {
+        QVERIFY2(panel.shutdown.chainTimer(k)->isActive(), qPrintable(u"Timer%1"_s.arg(k)));
+        panel.shutdown.chainTick(k);
+        QVERIFY(!panel.shutdown.chainTimer(k)->isActive());
+    }
+    ::alarm(0);
+
+    const QString path = panel.drive.path(program);
+    const QString launch = u"Lancement impossible de %1 : erreur %2.  "_s.arg(path, launchError);
+    QCOMPARE(roomSeen(panel.monitor), roomOf(RoomA));
+    QVERIFY2(panel.monitor.statusText().startsWith((command && !launchError.isEmpty() ? launch : QString()) +
+                                                   u"Liste des sessions lue à 08:30:30"_s),
+             qPrintable(panel.monitor.statusText()));
+    QCOMPARE(panel.shutdown.statusText(),
+             command || launchError.isEmpty()
+                 ? QString()
+                 : u"Arrêt non lancé pour PC3001, PC3002, PC3003, PC3004, PC3005, PC3006, PC3007, PC3008, PC3009, "
+                   u"PC3010, PC3011, PC3012 : erreur %1 (%2)."_s.arg(launchError, path));
+    QTRY_COMPARE(runsOf(panel.drive, program), executable ? (command ? 2 : 12) : 0);
+}
+
+// A thousand refreshes and a thousand shutdown launches through the host:
+// no zombie, no descriptor left open, resident memory flat after warm-up.
+void TestFaults::thousandRefreshesAndLaunches()
+{
+    Panel<HostLauncher> panel;
+    panel.drive.writeSessionList(RoomA);
+    installStandIn(panel.drive, u"session.bat"_s, u"ends-at-once"_s);
+    installStandIn(panel.drive, u"shutcmd.exe"_s, u"ends-at-once"_s);
+    const auto openFileDescriptors = [] {
+        return QDir(u"/proc/self/fd"_s).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size();
+    };
+    qsizetype descriptors = 0;
+    qint64 resident = 0;
+    int launches = 0;
+    for (const int rounds : {50, 1000}) {
+        descriptors = openFileDescriptors();
+        resident = memoryKiB("VmRSS");
+        for (int i = 0; i < rounds; ++i) {
+            panel.tick();
+            panel.shutdown.stationClick(1 + i % room::StationCount);
+        }
+        launches += rounds;
+        QTRY_COMPARE_WITH_TIMEOUT(runsOf(panel.drive, u"session.bat"_s), launches, 60000);
+        QTRY_COMPARE_WITH_TIMEOUT(runsOf(panel.drive, u"shutcmd.exe"_s), launches, 60000);
+    }
+    const qint64 growth = memoryKiB("VmRSS") - resident;
+
+    QCOMPARE(roomSeen(panel.monitor), roomOf(RoomA));
+    QVERIFY2(!panel.monitor.statusText().contains(u"impossible"_s), qPrintable(panel.monitor.statusText()));
+    QCOMPARE(panel.shutdown.statusText(), QString());
+    QCOMPARE(openFileDescriptors(), descriptors);
+    // A child that ended and was never reaped is one to wait for.
+    siginfo_t zombie{};
+    QCOMPARE(::waitid(P_ALL, 0, &zombie, WEXITED | WNOHANG | WNOWAIT) == 0 ? zombie.si_pid : 0, 0);
+    if (memoryIsMeasurable())
+        QVERIFY2(growth < 1024, qPrintable(u"resident memory grew by %1 KiB"_s.arg(growth)));
+}
+
+void TestFaults::boundedCutEqualsWholeCut_data()
+{
+    QTest::addColumn<QByteArray>("codeSet"); // empty: UTF-8, the usual code page
+    QTest::addColumn<QList<QByteArray>>("tokens");
+    QTest::addColumn<quint32>("seed");
+    const QList<QByteArray> ascii = {" ", "A", "@", "0", ":", "\\", "\t", "\n", QByteArray(1, '\0')};
+    // é, €, a character outside the BMP (two UTF-16 units), a continuation
+    // byte alone, a byte never valid, a lead byte alone, a character cut short.
+    const QList<QByteArray> utf8 = {"\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\x80", "\xFF", "\xC3", "\xE2\x82"};
+    // Double-byte characters whose second byte is ASCII ('@', 'A'), whose
+    // bytes could pair either way (B0 A1 A1 B0), lead bytes alone, and
+    // four-byte characters whose second and fourth bytes are digits.
+    const QList<QByteArray> gb18030 = {"\x81\x40", "\xB0\xA1", "\xA1\xB0", "\x81" "A", "\x81", "\xFF", "\x80",
+                                       "\x81\x30\x81\x30", "\x95\x32\x82\x36", "\x81\x30", "\x81\x30\x81"};
+    QTest::newRow("UTF-8") << QByteArray() << ascii + utf8 << 1u;
+    QTest::newRow("GB18030") << QByteArray("GB18030") << ascii + gb18030 << 5u;
+}
+
+void TestFaults::boundedCutEqualsWholeCut()
+{
+    QFETCH(QByteArray, codeSet);
+    QFETCH(QList<QByteArray>, tokens);
+    QFETCH(quint32, seed);
+    const QTemporaryDir folder;
+    const auto restore = qScopeGuard([] {
+        qunsetenv("LOCPATH");
+        std::setlocale(LC_CTYPE, "C.UTF-8");
+    });
+    const QString why = codeSet.isEmpty() ? QString() : useCodePage(folder, codeSet);
+    if (!why.isEmpty())
+        QSKIP(qPrintable(why));
+
+    // UTF-8 repairs a cut anywhere: runs of any length. A double-byte code
+    // page relies on the character starts that the bytes prove.
+    QRandomGenerator random(seed);
+    QList<SessionRecord> expected;
+    QByteArray file;
+    int longLines = 0;
+    for (int i = 0; i < 1500; ++i) {
+        const QByteArray line = randomLine(random, tokens, !codeSet.isEmpty());
+        const std::u16string wide = platform::decodeSystemText(line.toStdString());
+        expected.append(cutSessionRecord(QStringView(wide)).toRecord());
+        longLines += line.size() > 1000;
+        file += line + (random.bounded(2) ? "\r\n" : "\r");
+    }
+    // The bounded path must actually be taken, and its tail trimmed.
+    QVERIFY2(longLines > 300, qPrintable(u"only %1 long lines"_s.arg(longLines)));
+
+    // The smallest limits: lines past 592 bytes take the bounded path, their
+    // tail is trimmed every 208 bytes, and at most 4 * 208 + 592 bytes are held.
+    // Chunks of any size, as reads give.
+    QList<SessionRecord> records;
+    SessionListParser parser([&](const SessionRecordView &record) { records.append(record.toRecord()); }, {0, 0});
+    std::size_t mostHeld = 0;
+    for (qsizetype at = 0, size = 0; at < file.size(); at += size) {
+        size = std::min<qsizetype>(file.size() - at, random.bounded(1, 3000));
+        parser.feed(std::string_view(file.constData() + at, std::size_t(size)));
+        mostHeld = std::max(mostHeld, parser.heldBytes());
+    }
+    parser.finish();
+    QCOMPARE(records, expected);
+    QCOMPARE_LE(mostHeld, 4 * 208 + 592u);
+}
+
+// A writer that keeps appending while the panel reads must not keep the read
+// going: the read stops at the size the file had when it was opened. Here
+// each of the first records read appends one more.
+void TestFaults::growingFileStillEnds()
+{
+    TrialDrive drive;
+    constexpr int Lines = 5000;
+    const QByteArray line = sessionLine("PC3001", "USER01", "00:00:01") + "\r\n";
+    drive.writeSessionList(line.repeated(Lines));
+    QFile writer(drive.path(u"dcon.txt"_s));
+    QVERIFY(writer.open(QIODevice::Append | QIODevice::Unbuffered));
+    int records = 0;
+    const auto append = [&](const SessionRecordView &) {
+        if (++records <= Lines)
+            writer.write(line);
+    };
+    QCOMPARE(readSessionListFile(writer.fileName().toStdString(), append), std::nullopt);
+    QCOMPARE(records, Lines);
+    QCOMPARE(writer.size(), qint64(line.size()) * 2 * Lines);
 }
 
 QTEST_GUILESS_MAIN(TestFaults)
