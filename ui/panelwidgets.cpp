@@ -12,9 +12,17 @@ PictureBox::PictureBox(QSvgRenderer *picture, QWidget *parent) : QWidget(parent)
 
 void PictureBox::paintEvent(QPaintEvent *)
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    m_picture->render(&painter, QRectF(rect()));
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (m_drawn.size() != pixels) {
+        m_drawn = QPixmap(pixels);
+        m_drawn.setDevicePixelRatio(ratio);
+        m_drawn.fill(Qt::transparent);
+        QPainter picture(&m_drawn);
+        picture.setRenderHint(QPainter::Antialiasing);
+        m_picture->render(&picture, QRectF(QPointF(0, 0), QSizeF(size())));
+    }
+    QPainter(this).drawPixmap(0, 0, m_drawn);
 }
 
 void StationButton::keyPressEvent(QKeyEvent *event)

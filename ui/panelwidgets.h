@@ -2,6 +2,7 @@
 // The few widgets of the room panel that Qt has no ready match for.
 
 #include <QLabel>
+#include <QPixmap>
 #include <QToolButton>
 
 class QSvgRenderer;
@@ -20,6 +21,9 @@ protected:
 
 private:
     QSvgRenderer *m_picture;
+    // The picture drawn at the box's size: tiles are shown and hidden at
+    // every refresh, and drawing from the SVG each time is the slow part.
+    QPixmap m_drawn;
 };
 
 // A station's shutdown button. Besides Space, Return and Enter on the focused

@@ -237,8 +237,13 @@ QWidget *Salle30::createPlan()
     // pixel inside it.
     for (int index = 1; index <= room::StationCount; ++index)
         createTile(plan, index);
+    // One picture for the twelve buttons, drawn once.
+    QIcon computer;
+    for (int scale : {1, 2})
+        computer.addPixmap(renderPicture(*m_pictures[Computer], ButtonPictureSize, scale));
     for (const ButtonBinding &binding : ButtonBindings)
-        createButton(plan, binding.station, QString::fromUtf16(binding.control), QString::fromUtf16(binding.handler));
+        createButton(plan, binding.station, QString::fromUtf16(binding.control), QString::fromUtf16(binding.handler),
+                     computer);
 
     for (std::size_t i = 1; i < layout::TabOrder.size(); ++i)
         setTabOrder(m_buttons[std::size_t(layout::TabOrder[i - 1] - 1)],
@@ -287,7 +292,8 @@ void Salle30::createTile(QWidget *plan, int index)
     picture(TileElement::ImageQ, Idle);
 }
 
-void Salle30::createButton(QWidget *plan, int index, const QString &objectName, const QString &handler)
+void Salle30::createButton(QWidget *plan, int index, const QString &objectName, const QString &handler,
+                           const QIcon &picture)
 {
     Q_ASSERT(objectName == room::stationButtonName(index));
     const QString station = room::stationName(index);
@@ -301,10 +307,7 @@ void Salle30::createButton(QWidget *plan, int index, const QString &objectName, 
     button->setToolTip(u"Eteindre "_s + station);
     button->setFont(buttonFont());
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    QIcon icon;
-    for (int scale : {1, 2})
-        icon.addPixmap(renderPicture(*m_pictures[Computer], ButtonPictureSize, scale));
-    button->setIcon(icon);
+    button->setIcon(picture);
     button->setIconSize(ButtonPictureSize);
     button->setFocusPolicy(Qt::StrongFocus);
     button->setStyleSheet(ButtonStyle);

@@ -9,6 +9,7 @@
 
 class Clock;
 class Launcher;
+class QIcon;
 class QLabel;
 class QSvgRenderer;
 class QTimer;
@@ -56,7 +57,8 @@ private:
     void createMenus();
     QWidget *createPlan();
     void createTile(QWidget *plan, int index);
-    void createButton(QWidget *plan, int index, const QString &objectName, const QString &handler);
+    void createButton(QWidget *plan, int index, const QString &objectName, const QString &handler,
+                      const QIcon &picture);
     void createStatusLine();
 
     void showRoom();
