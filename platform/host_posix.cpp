@@ -170,21 +170,21 @@ bool isUtf8(const char *codeset)
 // character up to U+10FFFF (surrogates excluded) becomes one U+FFFD.
 std::u16string decodeUtf8(std::string_view bytes)
 {
-    std::u16string out;
-    out.reserve(bytes.size());
+    // At most one UTF-16 unit per byte: written in place, then cut to size.
+    std::u16string out(bytes.size(), u'\0');
+    char16_t *written = out.data();
     const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
     const std::size_t size = bytes.size();
     std::size_t i = 0;
-    const auto continuation = [&](std::size_t at) { return at < size && (p[at] & 0xC0) == 0x80; };
     while (i < size) {
         const unsigned char lead = p[i];
         if (lead < 0x80) {
-            out.push_back(lead);
+            *written++ = lead;
             ++i;
             continue;
         }
-        char32_t c = 0;
         std::size_t length = 0;
+        char32_t c = 0;
         if (lead >= 0xC2 && lead <= 0xDF) {
             length = 2;
             c = lead & 0x1F;
@@ -195,26 +195,26 @@ std::u16string decodeUtf8(std::string_view bytes)
             length = 4;
             c = lead & 0x07;
         }
-        bool valid = length > 0;
+        bool valid = length > 0 && i + length <= size;
         for (std::size_t k = 1; valid && k < length; ++k) {
-            valid = continuation(i + k);
-            c = (c << 6) | (valid ? p[i + k] & 0x3F : 0);
+            valid = (p[i + k] & 0xC0) == 0x80;
+            c = (c << 6) | (p[i + k] & 0x3F);
         }
-        const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-        valid = valid && c >= smallest[length] && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
+        constexpr char32_t Smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        valid = valid && c >= Smallest[length] && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
         if (!valid) {
-            out.push_back(u'\uFFFD');
+            *written++ = u'\uFFFD';
             ++i;
-            continue;
-        }
-        if (c >= 0x10000) {
-            out.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+        } else if (c >= 0x10000) {
+            *written++ = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            *written++ = static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+            i += length;
         } else {
-            out.push_back(static_cast<char16_t>(c));
+            *written++ = static_cast<char16_t>(c);
+            i += length;
         }
-        i += length;
     }
+    out.resize(std::size_t(written - out.data()));
     return out;
 }
 

@@ -41,14 +41,30 @@ bool startsCharacter(std::string_view bytes, std::size_t at)
     return here < 0x30 || (here < 0x80 && before < 0x80);
 }
 
+bool isAscii(std::string_view bytes)
+{
+    // Eight bytes at a time: a record line is mostly blanks and ASCII.
+    constexpr std::uint64_t HighBits = 0x8080808080808080ULL;
+    std::size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + i, sizeof word);
+        if (word & HighBits)
+            return false;
+    }
+    for (; i < bytes.size(); ++i)
+        if (static_cast<unsigned char>(bytes[i]) >= 0x80)
+            return false;
+    return true;
+}
+
 void decodeInto(std::string_view bytes, std::u16string &out)
 {
     // Bytes below 0x80 are ASCII in every supported code page.
-    const bool ascii =
-        std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (ascii) {
+    if (isAscii(bytes)) {
         out.resize(bytes.size());
-        std::transform(bytes.begin(), bytes.end(), out.begin(), [](char c) { return static_cast<char16_t>(c); });
+        std::transform(bytes.begin(), bytes.end(), out.begin(),
+                       [](char c) { return static_cast<char16_t>(static_cast<unsigned char>(c)); });
     } else {
         out = platform::decodeSystemText(bytes);
     }
