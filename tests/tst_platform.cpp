@@ -61,10 +61,9 @@ void TestPlatform::splitsLikeWindows_data()
     QTest::addColumn<QStringList>("words");
     QTest::newRow("program alone") << u"d:\\talvero\\session.bat"_s << QStringList{u"d:\\talvero\\session.bat"_s};
     QTest::newRow("shutdown command")
-        << u"d:\\talvero\\shutcmd.exe \\\\PC3001 /R /T:120 \"Attention, c'est fini. Vraiment.\""_s
+        << u"d:\\talvero\\shutcmd.exe \\\\PC3001 /R /T:120 \"Attention : l'école ferme à midi. Vraiment.\""_s
         << QStringList{u"d:\\talvero\\shutcmd.exe"_s, u"\\\\PC3001"_s, u"/R"_s, u"/T:120"_s,
-                       u"Attention, c'est fini. Vraiment."_s};
-    QTest::newRow("runs of blanks and tabs") << u"  a \t b  "_s << QStringList{u"a"_s, u"b"_s};
+                       u"Attention : l'école ferme à midi. Vraiment."_s};
     QTest::newRow("quotes inside a word") << u"a\"b c\"d e"_s << QStringList{u"ab cd"_s, u"e"_s};
     QTest::newRow("escaped quote") << u"a\\\"b"_s << QStringList{u"a\"b"_s};
     QTest::newRow("even backslashes before a quote") << u"\"a\\\\\" b"_s << QStringList{u"a\\"_s, u"b"_s};
@@ -72,7 +71,6 @@ void TestPlatform::splitsLikeWindows_data()
     QTest::newRow("doubled quote inside quotes") << u"\"a\"\"b\""_s << QStringList{u"a\"b"_s};
     QTest::newRow("empty quoted argument") << u"a \"\" b"_s << QStringList{u"a"_s, QString(), u"b"_s};
     QTest::newRow("unclosed quote runs to the end") << u"a \"b c"_s << QStringList{u"a"_s, u"b c"_s};
-    QTest::newRow("accents kept") << u"x \"Hélène à l'école\""_s << QStringList{u"x"_s, u"Hélène à l'école"_s};
     QTest::newRow("empty") << QString() << QStringList();
 }
 
@@ -92,7 +90,6 @@ void TestPlatform::mapsDriveD_data()
     QTest::newRow("drive from the environment") << u"/srv/d"_s << u"d:\\talvero\\dcon.txt"_s
                                                 << u"/srv/d/talvero/dcon.txt"_s;
     QTest::newRow("trailing slash on the drive") << u"/srv/d/"_s << u"D:\\talvero\\x"_s << u"/srv/d/talvero/x"_s;
-    QTest::newRow("forward slashes") << u"/srv/d"_s << u"d:/talvero/x"_s << u"/srv/d/talvero/x"_s;
     QTest::newRow("drive root without slash") << u"/srv/d"_s << u"d:talvero"_s << u"/srv/d/talvero"_s;
     QTest::newRow("other drive left alone") << u"/srv/d"_s << u"c:\\x"_s << u"c:/x"_s;
 }
