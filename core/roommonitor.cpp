@@ -17,6 +17,10 @@ namespace {
 
 constexpr auto RefreshInterval = 30000ms;
 
+// Storage that the staged list may keep beyond twice what the shown list
+// uses: a room's worth of names many times over.
+constexpr std::size_t SpareListSlack = 64 * 1024;
+
 QString hostPathText(const char16_t *windowsPath)
 {
     return QString::fromStdU16String(platform::hostPath(windowsPath).u16string());
@@ -95,12 +99,20 @@ void RoomMonitor::ReadSessions()
 
     room::RoomTiles next = m_tiles;
     next.ResetStations();
-    TextList computers;
+    // A long list is staged in the storage of the one it replaced, so that
+    // it costs no fresh memory, and no page faults, on every refresh.
+    TextList &computers = m_stagedListpc;
+    computers.clear();
     const std::filesystem::path path = platform::hostPath(room::SessionListFile);
     const std::optional<ReadFailure> failure =
-        readSessionListFile(path, [&](const SessionRecordView &record) {
-            computers.append(record.ComputerName);
-            next.ApplySessionRecord(record.ComputerName, record.UserName, record.IdleTime);
+        readSessionListFile(path, [&](const SessionLine &line) {
+            computers.append(line.ComputerName());
+            // Only the stations' own lines change a tile, and only they need
+            // the rest of the line cut.
+            if (room::stationIndex(line.ComputerName()) != 0) {
+                const SessionRecordView record = line.record();
+                next.ApplySessionRecord(record.ComputerName, record.UserName, record.IdleTime);
+            }
         });
 
     m_readFailure = failure;
@@ -111,6 +123,9 @@ void RoomMonitor::ReadSessions()
         m_fileWrittenAt = lastWritten(path);
         Q_EMIT roomChanged();
     }
+    // Once the room has shrunk, the storage of a past long list goes back.
+    if (m_stagedListpc.capacityBytes() > 2 * m_listpc.usedBytes() + SpareListSlack)
+        m_stagedListpc.release();
     Q_EMIT busyChanged(false);
     Q_EMIT statusChanged();
 }

@@ -73,6 +73,7 @@ private:
     room::RoomTiles m_tiles;
     QStringList m_listcomplete;
     TextList m_listpc;
+    TextList m_stagedListpc; // a read's computers, in the storage of the list it replaced
     QString m_shutdownArgs;
 
     std::optional<LaunchFailure> m_commandFailure;

@@ -4,8 +4,10 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <algorithm>
 #include <cstdint>
-#include <string>
+#include <memory>
+#include <utility>
 #include <vector>
 
 // An invisible list of short texts: clear, append at the end, read back.
@@ -19,20 +21,38 @@ class TextList {
 public:
     static constexpr qsizetype MaxLength = 255;
 
+    // Empties the list and keeps its storage for the next texts.
     void clear()
     {
-        m_text.clear();
+        m_textSize = 0;
         m_lengths.clear();
         m_starts.clear();
     }
-    // Inline: this runs once per line of the session list.
+    // Empties the list and gives its storage back.
+    void release() { TextList().swap(*this); }
+    // Bytes that the texts take, and bytes that the storage could hold.
+    std::size_t usedBytes() const
+    {
+        return m_textSize * sizeof(char16_t) + m_lengths.size() + m_starts.size() * sizeof(std::size_t);
+    }
+    std::size_t capacityBytes() const
+    {
+        return m_textCapacity * sizeof(char16_t) + m_lengths.capacity() + m_starts.capacity() * sizeof(std::size_t);
+    }
+    // Inline, and with a buffer of its own rather than a std::u16string,
+    // whose append keeps a terminator and checks more than a few characters
+    // are worth: this runs once per line of the session list.
     void append(QStringView text)
     {
         Q_ASSERT(text.size() <= MaxLength);
+        const auto size = std::size_t(text.size());
         if (m_lengths.size() % Stride == 0)
-            m_starts.push_back(m_text.size());
-        m_text.append(reinterpret_cast<const char16_t *>(text.utf16()), std::size_t(text.size()));
-        m_lengths.push_back(std::uint8_t(text.size()));
+            m_starts.push_back(m_textSize);
+        if (m_textCapacity - m_textSize < size)
+            grow(size);
+        std::copy(text.utf16(), text.utf16() + size, m_text.get() + m_textSize);
+        m_textSize += size;
+        m_lengths.push_back(std::uint8_t(size));
     }
     qsizetype count() const { return qsizetype(m_lengths.size()); }
     bool isEmpty() const { return m_lengths.empty(); }
@@ -42,7 +62,7 @@ public:
         std::size_t start = m_starts[entry / Stride];
         for (std::size_t k = entry - entry % Stride; k < entry; ++k)
             start += m_lengths[k];
-        return QStringView(m_text.data() + start, m_lengths[entry]);
+        return QStringView(m_text.get() + start, m_lengths[entry]);
     }
     QStringList toStringList() const
     {
@@ -55,6 +75,8 @@ public:
     void swap(TextList &other) noexcept
     {
         m_text.swap(other.m_text);
+        std::swap(m_textSize, other.m_textSize);
+        std::swap(m_textCapacity, other.m_textCapacity);
         m_lengths.swap(other.m_lengths);
         m_starts.swap(other.m_starts);
     }
@@ -64,7 +86,18 @@ private:
     // lengths from there.
     static constexpr std::size_t Stride = 64;
 
-    std::u16string m_text;
+    void grow(std::size_t needed)
+    {
+        const std::size_t capacity = std::max({2 * m_textCapacity, m_textSize + needed, std::size_t(256)});
+        auto text = std::make_unique_for_overwrite<char16_t[]>(capacity);
+        std::copy(m_text.get(), m_text.get() + m_textSize, text.get());
+        m_text = std::move(text);
+        m_textCapacity = capacity;
+    }
+
+    std::unique_ptr<char16_t[]> m_text;
+    std::size_t m_textSize = 0;
+    std::size_t m_textCapacity = 0;
     std::vector<std::uint8_t> m_lengths;
     std::vector<std::size_t> m_starts;
 };

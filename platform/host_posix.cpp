@@ -1,6 +1,7 @@
 #include "platform.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -155,23 +156,30 @@ std::optional<Failure> launchDetached(std::u16string_view commandLine)
 
 namespace {
 
+// "UTF-8", "utf8", "UTF_8"...: the letters of UTF8 in any case, with any
+// dashes and underscores between them.
 bool isUtf8(const char *codeset)
 {
-    std::string name;
-    for (const char *c = codeset; *c; ++c)
-        if (*c != '-' && *c != '_')
-            name.push_back(static_cast<char>(*c >= 'a' && *c <= 'z' ? *c - 'a' + 'A' : *c));
-    return name == "UTF8";
+    const char *expected = "UTF8";
+    for (const char *c = codeset; *c; ++c) {
+        if (*c == '-' || *c == '_')
+            continue;
+        const char upper = static_cast<char>(*c >= 'a' && *c <= 'z' ? *c - 'a' + 'A' : *c);
+        if (*expected == '\0' || upper != *expected)
+            return false;
+        ++expected;
+    }
+    return *expected == '\0';
 }
 
 // The usual locale's code page, decoded by hand: a session list can have an
 // accented name on every other line, and this is the reader's hot path.
 // Every byte that does not start a valid, shortest-form sequence of a
 // character up to U+10FFFF (surrogates excluded) becomes one U+FFFD.
-std::u16string decodeUtf8(std::string_view bytes)
+void decodeUtf8(std::string_view bytes, std::u16string &out)
 {
     // At most one UTF-16 unit per byte: written in place, then cut to size.
-    std::u16string out(bytes.size(), u'\0');
+    out.resize(bytes.size());
     char16_t *written = out.data();
     const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
     const std::size_t size = bytes.size();
@@ -179,8 +187,17 @@ std::u16string decodeUtf8(std::string_view bytes)
     while (i < size) {
         const unsigned char lead = p[i];
         if (lead < 0x80) {
-            *written++ = lead;
-            ++i;
+            // Accented letters come one or two to a line: the ASCII around
+            // them is widened eight bytes at a time.
+            std::uint64_t word;
+            if (i + 8 <= size && (std::memcpy(&word, p + i, sizeof word), (word & 0x8080808080808080ULL) == 0)) {
+                for (int k = 0; k < 8; ++k)
+                    *written++ = p[i + k];
+                i += 8;
+            } else {
+                *written++ = lead;
+                ++i;
+            }
             continue;
         }
         std::size_t length = 0;
@@ -215,12 +232,11 @@ std::u16string decodeUtf8(std::string_view bytes)
         }
     }
     out.resize(std::size_t(written - out.data()));
-    return out;
 }
 
 // Any other code page goes through iconv, with one converter per thread,
 // opened again only when the locale's code page changes.
-std::u16string decodeWithIconv(std::string_view bytes, const char *codeset)
+void decodeWithIconv(std::string_view bytes, const char *codeset, std::u16string &out)
 {
     struct Converter {
         std::string codeset;
@@ -238,12 +254,12 @@ std::u16string decodeWithIconv(std::string_view bytes, const char *codeset)
         converter.codeset = codeset;
         converter.handle = ::iconv_open("UTF-16LE", codeset);
         if (converter.handle == reinterpret_cast<iconv_t>(-1))
-            return decodeUtf8(bytes);
+            return decodeUtf8(bytes, out);
     }
     iconv_t handle = converter.handle;
     ::iconv(handle, nullptr, nullptr, nullptr, nullptr);
 
-    std::u16string out;
+    out.clear();
     out.reserve(bytes.size());
     char *in = const_cast<char *>(bytes.data());
     std::size_t inLeft = bytes.size();
@@ -264,17 +280,17 @@ std::u16string decodeWithIconv(std::string_view bytes, const char *codeset)
             ::iconv(handle, nullptr, nullptr, nullptr, nullptr);
         }
     }
-    return out;
 }
 
 } // namespace
 
-std::u16string decodeSystemText(std::string_view bytes)
+void decodeSystemText(std::string_view bytes, std::u16string &out)
 {
     const char *codeset = ::nl_langinfo(CODESET);
     if (!codeset || !*codeset || isUtf8(codeset))
-        return decodeUtf8(bytes);
-    return decodeWithIconv(bytes, codeset);
+        decodeUtf8(bytes, out);
+    else
+        decodeWithIconv(bytes, codeset, out);
 }
 
 } // namespace platform

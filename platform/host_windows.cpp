@@ -107,9 +107,9 @@ std::optional<Failure> launchDetached(std::u16string_view commandLine)
     return std::nullopt;
 }
 
-std::u16string decodeSystemText(std::string_view bytes)
+void decodeSystemText(std::string_view bytes, std::u16string &out)
 {
-    std::u16string out;
+    out.clear();
     out.reserve(bytes.size());
     // MultiByteToWideChar counts in int. Longer input goes in pieces, each
     // ending after an ASCII byte where there is one, which no code page this
@@ -126,7 +126,6 @@ std::u16string decodeSystemText(std::string_view bytes)
     }
     if (!bytes.empty())
         appendDecoded(out, bytes);
-    return out;
 }
 
 } // namespace platform

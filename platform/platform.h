@@ -56,6 +56,15 @@ std::vector<std::u16string> splitCommandLine(std::u16string_view commandLine);
 // Never fails.
 // Bytes below 0x80 are ASCII in every code page this program supports, so
 // callers may widen pure-ASCII text themselves without calling this.
-std::u16string decodeSystemText(std::string_view bytes);
+// Replaces the contents of `out`, in the storage it already has where that
+// is large enough: a reader that decodes line after line allocates once.
+void decodeSystemText(std::string_view bytes, std::u16string &out);
+
+inline std::u16string decodeSystemText(std::string_view bytes)
+{
+    std::u16string out;
+    decodeSystemText(bytes, out);
+    return out;
+}
 
 } // namespace platform

@@ -1,10 +1,12 @@
 #include "sessionlistreader.h"
 
+#include "fieldcut.h"
 #include "platform.h"
 #include "sessionlistformat.h"
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -63,11 +65,51 @@ void decodeInto(std::string_view bytes, std::u16string &out)
     // Bytes below 0x80 are ASCII in every supported code page.
     if (isAscii(bytes)) {
         out.resize(bytes.size());
-        std::transform(bytes.begin(), bytes.end(), out.begin(),
-                       [](char c) { return static_cast<char16_t>(static_cast<unsigned char>(c)); });
+        std::copy(bytes.begin(), bytes.end(), out.begin());
     } else {
-        out = platform::decodeSystemText(bytes);
+        platform::decodeSystemText(bytes, out);
     }
+}
+
+// Widens ASCII bytes to UTF-16 at `to` and moves `to` past them; the view
+// of what was written.
+QStringView widenAscii(std::string_view bytes, char16_t *&to)
+{
+    char16_t *const at = to;
+    // A plain loop: a field is a few characters, too short for the vector
+    // copy that std::copy becomes to pay for its set-up.
+    for (const char c : bytes)
+        *to++ = static_cast<unsigned char>(c);
+    return QStringView(at, qsizetype(bytes.size()));
+}
+
+// The computer name of a line whose first 19 bytes are ASCII, widened to
+// `to`; nothing when they are not. Such bytes are the first 19 characters
+// (a byte below 0x80 after another one starts a character in every
+// supported code page), and the name lies in them. A line of 19 bytes or
+// more, the usual, is looked at in steps of fixed size: three words for the
+// ASCII test, the 17 bytes of the name's columns widened whole.
+std::optional<QStringView> asciiComputerName(std::string_view line, char16_t *to)
+{
+    using namespace sessionlist;
+    constexpr std::size_t NameBytes = ComputerNameLastColumn;
+    constexpr std::size_t First = ComputerNameFirstColumn - 1;
+    static_assert(NameBytes >= 16 && NameBytes <= 24);
+    if (line.size() < NameBytes) {
+        if (!isAscii(line))
+            return std::nullopt;
+        return widenAscii(fieldcut::computerName(line), to);
+    }
+    std::uint64_t words[3];
+    std::memcpy(&words[0], line.data(), 8);
+    std::memcpy(&words[1], line.data() + 8, 8);
+    std::memcpy(&words[2], line.data() + NameBytes - 8, 8);
+    if ((words[0] | words[1] | words[2]) & 0x8080808080808080ULL)
+        return std::nullopt;
+    for (std::size_t k = 0; k < ComputerNameWidth; ++k)
+        to[k] = static_cast<unsigned char>(line[First + k]);
+    const std::size_t length = fieldcut::withoutTrailingBlanks(line.substr(First, ComputerNameWidth)).size();
+    return QStringView(to, qsizetype(length));
 }
 
 } // namespace
@@ -89,27 +131,36 @@ void SessionListParser::feed(std::string_view bytes)
         if (!bytes.empty() && bytes.front() == '\n')
             bytes.remove_prefix(1);
     }
+    bool first = true;
     while (!bytes.empty()) {
         const void *cr = std::memchr(bytes.data(), '\r', bytes.size());
         const std::size_t end = cr ? static_cast<const char *>(cr) - bytes.data() : bytes.size();
         const std::string_view piece = bytes.substr(0, end);
 
-        if (!m_inLine && !piece.empty()) {
-            m_inLine = true;
-            m_skipping = piece.front() != sessionlist::RecordMark;
-        }
-        if (!cr) {
+        if (!first || !m_inLine) {
+            // A line that starts in this chunk: the common case, kept free of
+            // the bookkeeping that a line spread over chunks needs.
+            if (cr && !piece.empty() && piece.front() == sessionlist::RecordMark &&
+                piece.size() <= m_limits.wholeLine) {
+                emitRecordLine(piece);
+            } else if (!piece.empty()) {
+                m_inLine = true;
+                m_skipping = piece.front() != sessionlist::RecordMark;
+                if (!m_skipping)
+                    hold(piece);
+                if (cr)
+                    completeLine(m_partial);
+            }
+        } else {
+            // The rest of a line that an earlier chunk started.
             if (!m_skipping)
                 hold(piece);
+            if (cr)
+                completeLine(m_partial);
+        }
+        first = false;
+        if (!cr)
             return;
-        }
-        // A line that lies whole in this chunk is cut where it lies.
-        if (m_skipping || (!m_long && m_partial.empty() && piece.size() <= m_limits.wholeLine)) {
-            completeLine(piece);
-        } else {
-            hold(piece);
-            completeLine(m_partial);
-        }
         bytes.remove_prefix(end + 1);
         if (bytes.empty())
             m_afterCr = true;
@@ -207,9 +258,37 @@ void SessionListParser::emitRecordLine(std::string_view line)
     // Backslash is the same byte in every ASCII-compatible code page, and no
     // multi-byte sequence starts with it, so the byte test in feed() is the
     // character test.
-    decodeInto(line, m_wide);
     ++m_records;
-    m_sink(cutSessionRecord(QStringView(m_wide)));
+    if (const std::optional<QStringView> name = asciiComputerName(line, m_fields.data()))
+        m_sink(SessionLine(*this, line, *name));
+    else
+        m_sink(SessionLine(*this, cutRecordLine(line)));
+}
+
+SessionRecordView SessionListParser::cutRecordLine(std::string_view line)
+{
+    if (isAscii(line)) {
+        // A byte is a character: the fields are cut from the bytes and only
+        // they are widened.
+        const sessionlist::fieldcut::Cut<char> fields = sessionlist::fieldcut::cut(line);
+        char16_t *to = m_fields.data();
+        SessionRecordView record;
+        record.ComputerName = widenAscii(fields.computerName, to);
+        record.UserName = widenAscii(fields.userName, to);
+        record.IdleTime = widenAscii(fields.idleTime, to);
+        return record;
+    }
+    platform::decodeSystemText(line, m_wide);
+    return cutSessionRecord(QStringView(m_wide));
+}
+
+SessionRecordView SessionLine::record() const
+{
+    if (!m_cut) {
+        m_record = m_parser.cutRecordLine(m_bytes);
+        m_cut = true;
+    }
+    return m_record;
 }
 
 void SessionListParser::emitLongRecordLine()
@@ -219,7 +298,7 @@ void SessionListParser::emitLongRecordLine()
     SessionRecordView record = cutSessionRecord(QStringView(m_wide));
     record.IdleTime = cutSessionRecord(QStringView(m_wideTail)).IdleTime;
     ++m_records;
-    m_sink(record);
+    m_sink(SessionLine(*this, record));
 }
 
 QDebug operator<<(QDebug debug, const ReadFailure &failure)
@@ -307,8 +386,7 @@ std::optional<ReadFailure> readSessionListFile(const std::filesystem::path &path
 QList<SessionRecord> parseSessionList(std::string_view bytes, SessionLineLimits limits)
 {
     QList<SessionRecord> records;
-    SessionListParser parser([&](const SessionRecordView &record) { records.append(record.toRecord()); },
-                             limits);
+    SessionListParser parser([&](const SessionLine &line) { records.append(line.record().toRecord()); }, limits);
     parser.feed(bytes);
     parser.finish();
     return records;

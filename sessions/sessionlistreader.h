@@ -1,9 +1,11 @@
 #pragma once
 
+#include "sessionlistformat.h"
 #include "sessionrecord.h"
 
 #include <QString>
 
+#include <array>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
@@ -11,9 +13,41 @@
 #include <string>
 #include <string_view>
 
-// Receives each record of a session list, in file order. The view is valid
-// only during the call.
-using SessionRecordSink = std::function<void(const SessionRecordView &)>;
+class SessionListParser;
+
+// One record line of a session list, as the parser hands it out: its
+// computer name is cut at once, its user name and idle time only when asked
+// for. Decoding a line and cutting those two fields is most of what a line
+// costs, and a reader of a long list often needs them for a few computers
+// only. Valid only during the sink's call.
+class SessionLine {
+public:
+    QStringView ComputerName() const { return m_computerName; }
+    // All three fields, as cutSessionRecord() gives them for the whole
+    // line; cut on the first call. The views are valid during the sink's
+    // call only.
+    SessionRecordView record() const;
+
+private:
+    friend class SessionListParser;
+    SessionLine(SessionListParser &parser, std::string_view bytes, QStringView computerName)
+        : m_parser(parser), m_bytes(bytes), m_computerName(computerName)
+    {
+    }
+    explicit SessionLine(SessionListParser &parser, const SessionRecordView &record)
+        : m_parser(parser), m_computerName(record.ComputerName), m_record(record), m_cut(true)
+    {
+    }
+
+    SessionListParser &m_parser;
+    std::string_view m_bytes; // the whole line, while it is not cut yet
+    QStringView m_computerName;
+    mutable SessionRecordView m_record;
+    mutable bool m_cut = false;
+};
+
+// Receives each record line of a session list, in file order.
+using SessionRecordSink = std::function<void(const SessionLine &)>;
 
 // How much of one record line a SessionListParser holds. A record line up to
 // `wholeLine` bytes is held whole and cut as it is. A longer one is not: the
@@ -74,6 +108,8 @@ public:
 private:
     void completeLine(std::string_view line);
     void emitRecordLine(std::string_view line);
+    friend class SessionLine;
+    SessionRecordView cutRecordLine(std::string_view line);
     void emitLongRecordLine();
     void hold(std::string_view bytes);
     void holdTail(std::string_view bytes);
@@ -91,6 +127,9 @@ private:
     std::size_t m_pendingBlanks = 0; // blanks seen after m_tail
     std::u16string m_wide;   // the current record line, decoded (a long line's head)
     std::u16string m_wideTail; // a long line's tail, decoded
+    // The fields of a record line that needs no decoding, widened end to end.
+    std::array<char16_t, sessionlist::ComputerNameWidth + sessionlist::UserNameWidth + sessionlist::IdleTimeWidth>
+        m_fields;
     qsizetype m_records = 0;
 };
 

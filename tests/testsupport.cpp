@@ -76,3 +76,14 @@ bool memoryIsMeasurable()
     return true;
 #endif
 }
+
+SessionRecordSink keepRecords(QList<SessionRecord> &records)
+{
+    return [&records](const SessionLine &line) {
+        const QString early = line.ComputerName().toString();
+        SessionRecord record = line.record().toRecord();
+        if (record.ComputerName != early)
+            record.ComputerName = early + QStringLiteral(" != ") + record.ComputerName;
+        records.append(record);
+    };
+}

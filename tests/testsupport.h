@@ -4,6 +4,7 @@
 
 #include "clock.h"
 #include "launcher.h"
+#include "sessionlistreader.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -50,6 +51,11 @@ private:
     QByteArray m_previous;
     bool m_hadPrevious;
 };
+
+// A sink that keeps every record line's whole cut. Where the computer name
+// handed out ahead of the cut differs from the cut's, the kept name shows
+// both, "early != cut", so that a comparison fails.
+SessionRecordSink keepRecords(QList<SessionRecord> &records);
 
 // One record line in the fixed columns: two backslashes, the computer name
 // in columns 3 on, the user name from column 24, the idle time ending in

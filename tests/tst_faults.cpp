@@ -477,7 +477,7 @@ void TestFaults::boundedCutEqualsWholeCut()
     // tail is trimmed every 208 bytes, and at most 4 * 208 + 592 bytes are held.
     // Chunks of any size, as reads give.
     QList<SessionRecord> records;
-    SessionListParser parser([&](const SessionRecordView &record) { records.append(record.toRecord()); }, {0, 0});
+    SessionListParser parser(keepRecords(records), {0, 0});
     std::size_t mostHeld = 0;
     for (qsizetype at = 0, size = 0; at < file.size(); at += size) {
         size = std::min<qsizetype>(file.size() - at, random.bounded(1, 3000));
@@ -501,7 +501,7 @@ void TestFaults::growingFileStillEnds()
     QFile writer(drive.path(u"dcon.txt"_s));
     QVERIFY(writer.open(QIODevice::Append | QIODevice::Unbuffered));
     int records = 0;
-    const auto append = [&](const SessionRecordView &) {
+    const auto append = [&](const SessionLine &) {
         if (++records <= Lines)
             writer.write(line);
     };

@@ -20,6 +20,7 @@ private Q_SLOTS:
     void applyRecords_data();
     void applyRecords();
     void loadAndRefresh();
+    void listpcFollowsEveryRead();
     void statusShowsReadTimeAndFileAge();
 
 private:
@@ -165,6 +166,31 @@ void TestRoom::loadAndRefresh()
     monitor.Timer1_Timer();
     QCOMPARE(monitor.tiles().tile(4), (room::StationTile{TileState::NoSession, u"USER17"_s, u"NOM"_s, u"00:12:41"_s}));
     QVERIFY(monitor.Listpc().isEmpty());
+}
+
+// Listpc holds every computer name of the latest read, in order, whatever
+// their lengths, through reads that grow the list, shrink it, empty it and
+// keep it the same size, staged in the storage of the list before.
+void TestRoom::listpcFollowsEveryRead()
+{
+    TrialDrive drive;
+    RecordingLauncher launcher;
+    ManualClock clock;
+    RoomMonitor monitor(launcher, clock);
+    for (const int count : {3000, 2, 0, 4000, 4000, 4000, 1}) {
+        QByteArray file = "Sessions\r\n";
+        QStringList names;
+        for (int i = 0; i < count; ++i) {
+            names.append((QString::number(i) + u"-abcdéfghijklmnopq"_s).left(1 + i % 17));
+            file += sessionLine(names.back().toUtf8(), "U", "00:00:01") + "\r\n";
+        }
+        drive.writeSessionList(file);
+        monitor.refresh_Click();
+        QCOMPARE(monitor.Listpc().toStringList(), names);
+        // Each name costs its characters and a length byte, plus a start
+        // for every 64 names: nothing of the reads before.
+        QCOMPARE_LE(monitor.Listpc().usedBytes(), std::size_t(count) * (2 * 17 + 1) + (count / 64 + 1) * 8);
+    }
 }
 
 void TestRoom::statusShowsReadTimeAndFileAge()

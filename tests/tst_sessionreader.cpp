@@ -53,6 +53,16 @@ void TestSessionReader::cutsFields_data()
     QTest::newRow("lower-case name kept as it is")
         << QString::fromLatin1(sessionLine("pc3004", "USER", "00:00:04"))
         << SessionRecord{u"pc3004"_s, u"USER"_s, u"00:00:04"_s};
+    // The reader cuts a line's computer name from its bytes where the first
+    // 19 are ASCII, and decodes the line only for the rest.
+    QTest::newRow("accent in the user name") << u"\\\\PC3003               Hélène               00:00:05"_s
+                                             << SessionRecord{u"PC3003"_s, u"Hélène"_s, u"00:00:05"_s};
+    QTest::newRow("accent in the computer name") << u"\\\\SALLE-É              USER                 00:00:06"_s
+                                                 << SessionRecord{u"SALLE-É"_s, u"USER"_s, u"00:00:06"_s};
+    QTest::newRow("accent in column 19") << u"\\\\PC3002          é    USER                 00:00:07"_s
+                                         << SessionRecord{u"PC3002          é"_s, u"é    USER"_s, u"00:00:07"_s};
+    QTest::newRow("accent in column 20") << u"\\\\PC3002           é   USER                 00:00:08"_s
+                                         << SessionRecord{u"PC3002"_s, u"é   USER"_s, u"00:00:08"_s};
 }
 
 void TestSessionReader::cutsFields()
@@ -60,6 +70,13 @@ void TestSessionReader::cutsFields()
     QFETCH(QString, line);
     QFETCH(SessionRecord, expected);
     QCOMPARE(cutSessionRecord(line).toRecord(), expected);
+
+    // The reader's own cut of the line's bytes (UTF-8, the tests' locale).
+    QList<SessionRecord> records;
+    SessionListParser parser(keepRecords(records));
+    parser.feed(line.toStdString());
+    parser.finish();
+    QCOMPARE(records, QList<SessionRecord>{expected});
 }
 
 void TestSessionReader::recordLines_data()
@@ -104,7 +121,7 @@ void TestSessionReader::chunkBoundaries()
     QCOMPARE(whole.size(), 3);
     for (qsizetype cut = 0; cut <= file.size(); ++cut) {
         QList<SessionRecord> records;
-        SessionListParser parser([&](const SessionRecordView &record) { records.append(record.toRecord()); });
+        SessionListParser parser(keepRecords(records));
         parser.feed(std::string_view(file.constData(), std::size_t(cut)));
         parser.feed(std::string_view(file.constData() + cut, std::size_t(file.size() - cut)));
         parser.finish();
