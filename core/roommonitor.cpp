@@ -7,7 +7,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <system_error>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -33,20 +32,6 @@ QString describeAge(qint64 seconds)
     if (seconds < 120 * 60)
         return u"%1 min"_s.arg(seconds / 60);
     return u"%1 h"_s.arg(seconds / 3600);
-}
-
-// The file's modification time, to the millisecond, in local time; invalid
-// when the file cannot be examined. A plain stat(): QFileInfo would build a
-// QString and a private object for it on every refresh.
-QDateTime lastWritten(const std::filesystem::path &path)
-{
-    std::error_code error;
-    const std::filesystem::file_time_type written = std::filesystem::last_write_time(path, error);
-    if (error)
-        return {};
-    const auto sinceEpoch = std::chrono::floor<std::chrono::milliseconds>(
-        std::chrono::file_clock::to_sys(written).time_since_epoch());
-    return QDateTime::fromMSecsSinceEpoch(sinceEpoch.count());
 }
 
 } // namespace
@@ -104,8 +89,10 @@ void RoomMonitor::ReadSessions()
     TextList &computers = m_stagedListpc;
     computers.clear();
     const std::filesystem::path path = platform::hostPath(room::SessionListFile);
-    const std::optional<ReadFailure> failure =
-        readSessionListFile(path, [&](const SessionLine &line) {
+    std::chrono::system_clock::time_point written;
+    const std::optional<ReadFailure> failure = readSessionListFile(
+        path,
+        [&](const SessionLine &line) {
             computers.append(line.ComputerName());
             // Only the stations' own lines change a tile, and only they need
             // the rest of the line cut.
@@ -113,14 +100,16 @@ void RoomMonitor::ReadSessions()
                 const SessionRecordView record = line.record();
                 next.ApplySessionRecord(record.ComputerName, record.UserName, record.IdleTime);
             }
-        });
+        },
+        &written);
 
     m_readFailure = failure;
     if (!failure) {
         m_tiles = std::move(next);
         m_listpc.swap(computers);
         m_lastReadAt = m_clock.now();
-        m_fileWrittenAt = lastWritten(path);
+        m_fileWrittenAt = QDateTime::fromMSecsSinceEpoch(
+            std::chrono::floor<std::chrono::milliseconds>(written.time_since_epoch()).count());
         Q_EMIT roomChanged();
     }
     // Once the room has shrunk, the storage of a past long list goes back.

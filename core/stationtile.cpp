@@ -63,9 +63,12 @@ namespace {
 
 // Copies `text` into `caption`, in the buffer it already has when that one
 // is its own and large enough: a station named on every line of a long
-// session list then costs no allocation per line.
+// session list then costs no allocation per line. A caption that does not
+// change, the usual from one refresh to the next, is left as it is.
 void setCaption(QString &caption, QStringView text)
 {
+    if (caption == text)
+        return;
     if (caption.isDetached() && caption.capacity() >= text.size()) {
         caption.resize(text.size());
         std::copy(text.begin(), text.end(), caption.data());

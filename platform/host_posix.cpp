@@ -7,9 +7,11 @@
 #include <fcntl.h>
 #include <iconv.h>
 #include <langinfo.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <system_error>
 #include <unistd.h>
+#include <utility>
 
 namespace platform {
 
@@ -152,6 +154,49 @@ std::optional<Failure> launchDetached(std::u16string_view commandLine)
     if (got == static_cast<ssize_t>(sizeof number))
         return Failure{number, describe(number)};
     return std::nullopt;
+}
+
+std::variant<ReadOnlyFile, Failure> ReadOnlyFile::open(const std::filesystem::path &path)
+{
+    // O_NONBLOCK: a FIFO without a writer would block the open; once open it
+    // is refused below. Regular files ignore the flag.
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return Failure{errno, describe(errno)};
+    ReadOnlyFile file(fd, 0, {});
+    struct stat status;
+    if (::fstat(fd, &status) != 0)
+        return Failure{errno, describe(errno)};
+    if (S_ISDIR(status.st_mode))
+        return Failure{EISDIR, describe(EISDIR)};
+    if (!S_ISREG(status.st_mode))
+        return Failure{EINVAL, u"Not a regular file"};
+    file.m_size = static_cast<std::uint64_t>(status.st_size);
+    file.m_lastWritten = std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(
+            std::chrono::seconds(status.st_mtim.tv_sec) + std::chrono::nanoseconds(status.st_mtim.tv_nsec)));
+    return file;
+}
+
+void ReadOnlyFile::close() noexcept
+{
+    if (m_handle >= 0)
+        ::close(static_cast<int>(m_handle));
+    m_handle = -1;
+}
+
+std::variant<std::size_t, Failure> ReadOnlyFile::read(std::span<char> buffer)
+{
+    ssize_t got;
+    do {
+        got = ::read(static_cast<int>(m_handle), buffer.data(), buffer.size());
+    } while (got < 0 && errno == EINTR);
+    if (got < 0)
+        return Failure{errno, describe(errno)};
+    return static_cast<std::size_t>(got);
 }
 
 namespace {

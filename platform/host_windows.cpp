@@ -8,7 +8,9 @@
 #endif
 #include <windows.h>
 
+#include <algorithm>
 #include <climits>
+#include <utility>
 
 namespace platform {
 
@@ -17,6 +19,9 @@ namespace platform {
 static_assert(sizeof(wchar_t) == sizeof(char16_t));
 
 namespace {
+
+// ERROR_DIRECTORY_NOT_SUPPORTED, which older SDK headers lack.
+constexpr DWORD DirectoryNotSupported = 336;
 
 std::u16string fromWide(const wchar_t *text, std::size_t size)
 {
@@ -105,6 +110,59 @@ std::optional<Failure> launchDetached(std::u16string_view commandLine)
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
     return std::nullopt;
+}
+
+std::variant<ReadOnlyFile, Failure> ReadOnlyFile::open(const std::filesystem::path &path)
+{
+    // FILE_FLAG_BACKUP_SEMANTICS lets a directory open, so that it can be
+    // named as such rather than as "access denied". FILE_SHARE_DELETE lets
+    // the session list command rename a new list over the one being read.
+    const HANDLE handle =
+        ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD number = ::GetLastError();
+        return Failure{static_cast<int>(number), describe(number)};
+    }
+    ReadOnlyFile file(reinterpret_cast<std::intptr_t>(handle), 0, {});
+    BY_HANDLE_FILE_INFORMATION information;
+    if (::GetFileType(handle) != FILE_TYPE_DISK)
+        return Failure{ERROR_INVALID_FUNCTION, u"Not a regular file"};
+    if (!::GetFileInformationByHandle(handle, &information)) {
+        const DWORD number = ::GetLastError();
+        return Failure{static_cast<int>(number), describe(number)};
+    }
+    if (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        return Failure{static_cast<int>(DirectoryNotSupported), describe(DirectoryNotSupported)};
+    file.m_size = (std::uint64_t(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
+    // FILETIME counts 100 ns from 1601-01-01; the system clock from 1970.
+    constexpr std::uint64_t From1601To1970 = 116444736000000000ULL;
+    const std::uint64_t ticks =
+        (std::uint64_t(information.ftLastWriteTime.dwHighDateTime) << 32) | information.ftLastWriteTime.dwLowDateTime;
+    const auto sinceEpoch = std::chrono::duration<std::int64_t, std::ratio<1, 10000000>>(
+        static_cast<std::int64_t>(ticks) - static_cast<std::int64_t>(From1601To1970));
+    file.m_lastWritten =
+        std::chrono::system_clock::time_point(std::chrono::duration_cast<std::chrono::system_clock::duration>(sinceEpoch));
+    return file;
+}
+
+void ReadOnlyFile::close() noexcept
+{
+    if (m_handle != -1)
+        ::CloseHandle(reinterpret_cast<HANDLE>(m_handle));
+    m_handle = -1;
+}
+
+std::variant<std::size_t, Failure> ReadOnlyFile::read(std::span<char> buffer)
+{
+    // ReadFile counts in DWORD: a larger buffer is read in part.
+    const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(buffer.size(), MAXDWORD));
+    DWORD got = 0;
+    if (!::ReadFile(reinterpret_cast<HANDLE>(m_handle), buffer.data(), wanted, &got, nullptr)) {
+        const DWORD number = ::GetLastError();
+        return Failure{static_cast<int>(number), describe(number)};
+    }
+    return static_cast<std::size_t>(got);
 }
 
 void decodeSystemText(std::string_view bytes, std::u16string &out)

@@ -4,10 +4,15 @@
 // picks one with SALLE30_HOST. No other file of the program asks which host
 // it runs on.
 
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 namespace platform {
@@ -48,6 +53,44 @@ std::optional<Failure> launchDetached(std::u16string_view commandLine);
 // The Microsoft C runtime's split of a command line into arguments, as used by
 // launchDetached() on non-Windows hosts. Exposed for tests.
 std::vector<std::u16string> splitCommandLine(std::u16string_view commandLine);
+
+// A regular file opened for reading only, with what the host said of it at
+// the open. Closed when destroyed. Moves, never copies.
+class ReadOnlyFile {
+public:
+    // Opens `path` for reading, sharing it with writers and with renames
+    // over it. Only a regular file is kept open: a directory fails with the
+    // host's "is a directory" (EISDIR; ERROR_DIRECTORY_NOT_SUPPORTED, 336), and
+    // anything else that a path can name (a FIFO, a device, a socket, whose
+    // reading could block or never end) with EINVAL (ERROR_INVALID_FUNCTION)
+    // and "Not a regular file". Never blocks: a FIFO is opened without
+    // waiting for a writer, then refused.
+    static std::variant<ReadOnlyFile, Failure> open(const std::filesystem::path &path);
+
+    ReadOnlyFile(ReadOnlyFile &&other) noexcept;
+    ReadOnlyFile &operator=(ReadOnlyFile &&other) noexcept;
+    ~ReadOnlyFile();
+
+    // The file's size and last write, as of the open: those of the file that
+    // this handle reads, even once another file is renamed over the path.
+    std::uint64_t size() const { return m_size; }
+    std::chrono::system_clock::time_point lastWritten() const { return m_lastWritten; }
+
+    // Reads up to buffer.size() bytes from where the last read ended: how
+    // many were read, 0 only at the end of the file.
+    std::variant<std::size_t, Failure> read(std::span<char> buffer);
+
+private:
+    ReadOnlyFile(std::intptr_t handle, std::uint64_t size, std::chrono::system_clock::time_point lastWritten)
+        : m_handle(handle), m_size(size), m_lastWritten(lastWritten)
+    {
+    }
+    void close() noexcept;
+
+    std::intptr_t m_handle; // a descriptor, or a HANDLE; -1 once moved from
+    std::uint64_t m_size;
+    std::chrono::system_clock::time_point m_lastWritten;
+};
 
 // Decodes 8-bit text in the system's code page: the ANSI code page on
 // Windows, the character set of the current locale (LC_CTYPE) elsewhere.

@@ -66,6 +66,25 @@ std::basic_string_view<Char> withoutTrailingBlanks(std::basic_string_view<Char> 
     return text.substr(0, end);
 }
 
+// The length of a window of Width bytes, all there to be read, without its
+// trailing blanks. The same steps as withoutTrailingBlanks(), with bounds
+// known when compiled, so that the loop unrolls in the reader's hot path.
+template <std::size_t Width>
+std::size_t lengthWithoutTrailingBlanks(const char *text)
+{
+    using W = Words<char>;
+    std::size_t end = Width;
+    if constexpr (LittleEndian) {
+        for (; end >= W::CharsPerWord; end -= W::CharsPerWord) {
+            if (const std::uint64_t difference = W::differenceFromBlanks(text + end - W::CharsPerWord))
+                return end - std::size_t(std::countl_zero(difference) / W::BitsPerChar);
+        }
+    }
+    while (end > 0 && text[end - 1] == char(Blank))
+        --end;
+    return end;
+}
+
 template <typename Char>
 std::basic_string_view<Char> withoutLeadingBlanks(std::basic_string_view<Char> text)
 {

@@ -6,13 +6,8 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
-#include <cerrno>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
-#include <memory>
-#include <system_error>
 
 using namespace Qt::StringLiterals;
 
@@ -108,7 +103,7 @@ std::optional<QStringView> asciiComputerName(std::string_view line, char16_t *to
         return std::nullopt;
     for (std::size_t k = 0; k < ComputerNameWidth; ++k)
         to[k] = static_cast<unsigned char>(line[First + k]);
-    const std::size_t length = fieldcut::withoutTrailingBlanks(line.substr(First, ComputerNameWidth)).size();
+    const std::size_t length = fieldcut::lengthWithoutTrailingBlanks<ComputerNameWidth>(line.data() + First);
     return QStringView(to, qsizetype(length));
 }
 
@@ -310,76 +305,39 @@ QDebug operator<<(QDebug debug, const ReadFailure &failure)
 
 namespace {
 
-ReadFailure failureFromErrno(int number)
+ReadFailure readFailure(const platform::Failure &failure)
 {
-    return {number, QString::fromStdString(std::generic_category().message(number))};
-}
-
-struct FileCloser {
-    void operator()(std::FILE *file) const { std::fclose(file); }
-};
-
-// Refuses what must not be opened: a FIFO would block the open, a device
-// could stream for ever. A directory is named as such on every host.
-std::optional<ReadFailure> refuseSpecialFile(const std::filesystem::path &path)
-{
-    std::error_code error;
-    switch (std::filesystem::status(path, error).type()) {
-    case std::filesystem::file_type::directory:
-        return failureFromErrno(EISDIR);
-    case std::filesystem::file_type::block:
-    case std::filesystem::file_type::character:
-    case std::filesystem::file_type::fifo:
-    case std::filesystem::file_type::socket:
-    case std::filesystem::file_type::unknown:
-        return ReadFailure{EINVAL, u"Not a regular file"_s};
-    default:
-        // Missing, regular, or not knowable here: fopen() says what it is.
-        return std::nullopt;
-    }
+    return {failure.number, QString::fromStdU16String(failure.description)};
 }
 
 } // namespace
 
-std::optional<ReadFailure> readSessionListFile(const std::filesystem::path &path,
-                                               const SessionRecordSink &sink)
+std::optional<ReadFailure> readSessionListFile(const std::filesystem::path &path, const SessionRecordSink &sink,
+                                               std::chrono::system_clock::time_point *lastWritten)
 {
-    if (std::optional<ReadFailure> refused = refuseSpecialFile(path))
-        return refused;
+    std::variant<platform::ReadOnlyFile, platform::Failure> opened = platform::ReadOnlyFile::open(path);
+    if (const auto *failure = std::get_if<platform::Failure>(&opened))
+        return readFailure(*failure);
+    platform::ReadOnlyFile &file = std::get<platform::ReadOnlyFile>(opened);
 
-    errno = 0;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.string().c_str(), "rb"));
-    if (!file)
-        return failureFromErrno(errno ? errno : ENOENT);
-
-    // The size of the file as opened bounds the read; where the host cannot
-    // tell it, the read goes on to the end.
-    std::uintmax_t remaining = UINTMAX_MAX;
-    if (std::fseek(file.get(), 0, SEEK_END) == 0) {
-        const long size = std::ftell(file.get());
-        if (size >= 0)
-            remaining = static_cast<std::uintmax_t>(size);
-        errno = 0;
-        if (std::fseek(file.get(), 0, SEEK_SET) != 0)
-            return failureFromErrno(errno ? errno : EIO);
-    }
-
+    // The size of the file as opened bounds the read, so that a file that a
+    // writer keeps extending still ends.
     SessionListParser parser(sink);
     std::array<char, 64 * 1024> buffer;
-    while (remaining > 0) {
-        const std::size_t wanted = static_cast<std::size_t>(std::min<std::uintmax_t>(buffer.size(), remaining));
-        errno = 0;
-        const std::size_t got = std::fread(buffer.data(), 1, wanted, file.get());
-        if (got > 0)
-            parser.feed(std::string_view(buffer.data(), got));
+    for (std::uint64_t remaining = file.size(); remaining > 0;) {
+        const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), remaining));
+        const std::variant<std::size_t, platform::Failure> read = file.read(std::span(buffer.data(), wanted));
+        if (const auto *failure = std::get_if<platform::Failure>(&read))
+            return readFailure(*failure);
+        const std::size_t got = std::get<std::size_t>(read);
+        if (got == 0)
+            break; // cut short since the open
+        parser.feed(std::string_view(buffer.data(), got));
         remaining -= got;
-        if (got < wanted) {
-            if (std::ferror(file.get()))
-                return failureFromErrno(errno ? errno : EIO);
-            break;
-        }
     }
     parser.finish();
+    if (lastWritten)
+        *lastWritten = file.lastWritten();
     return std::nullopt;
 }
 

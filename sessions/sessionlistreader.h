@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
@@ -147,16 +148,19 @@ QDebug operator<<(QDebug debug, const ReadFailure &failure);
 // Reads the file at `path` through a SessionListParser feeding `sink`.
 // Opens it for reading only, closes it before returning, never writes it.
 // Reads the file as it is when opened: no further than its size then, so a
-// file that a writer keeps extending still ends.
+// file that a writer keeps extending still ends, and the file that was open
+// to the end, should a new one be renamed over it meanwhile.
 //
-// Returns the failure when the file cannot be opened or a read fails; the
-// sink may then have seen some records, so callers that must not show half a
-// file collect the records first and apply them only on success. A path that
-// names neither a regular file nor a directory (a FIFO, a device, a socket,
-// whose reading could block or never end) is not opened: EINVAL, "Not a
-// regular file".
-std::optional<ReadFailure> readSessionListFile(const std::filesystem::path &path,
-                                               const SessionRecordSink &sink);
+// Returns the failure when the file cannot be opened or a read fails, with
+// the host's number and description; the sink may then have seen some
+// records, so callers that must not show half a file collect the records
+// first and apply them only on success. A path that names neither a regular
+// file nor a directory (a FIFO, a device, a socket, whose reading could
+// block or never end) is refused without blocking: "Not a regular file".
+// On success, `lastWritten`, where given, receives the last write of the
+// file that was read, as of its open.
+std::optional<ReadFailure> readSessionListFile(const std::filesystem::path &path, const SessionRecordSink &sink,
+                                               std::chrono::system_clock::time_point *lastWritten = nullptr);
 
 // Convenience for tools and tests: every record of a whole file's bytes.
 QList<SessionRecord> parseSessionList(std::string_view bytes, SessionLineLimits limits = {});

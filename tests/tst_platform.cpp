@@ -53,6 +53,7 @@ private Q_SLOTS:
     void decodesUtf8_data();
     void decodesUtf8();
     void shutdownToolReceivesArguments();
+    void openFileOutlivesRenameOverIt();
 };
 
 void TestPlatform::splitsLikeWindows_data()
@@ -159,6 +160,45 @@ void TestPlatform::shutdownToolReceivesArguments()
                                 "Attention cet ordinateur se relance dans 2 minutes. Vous devez fermer votre "
                                 "session et sortir de la salle dans les 5 minutes." + '\0';
     QCOMPARE(readWhenWritten(drive.path(u"shutcmd.exe.args"_s)), expected);
+}
+
+// The session list command renames a new list over the one the panel may be
+// reading: the open file still gives the old list's bytes, size and time.
+void TestPlatform::openFileOutlivesRenameOverIt()
+{
+    TrialDrive drive;
+    const QByteArray before = sessionLine("PC3001", "BEFORE", "00:00:01") + "\r\n";
+    drive.writeSessionList(before);
+    const QDateTime writtenAt(QDate(2026, 12, 1), QTime(7, 0, 0, 250));
+    {
+        QFile list(drive.path(u"dcon.txt"_s));
+        QVERIFY(list.open(QIODevice::ReadWrite) && list.setFileTime(writtenAt, QFileDevice::FileModificationTime));
+    }
+    auto opened = platform::ReadOnlyFile::open(drive.path(u"dcon.txt"_s).toStdString());
+    auto *file = std::get_if<platform::ReadOnlyFile>(&opened);
+    QVERIFY(file);
+
+    {
+        QFile next(drive.path(u"dcon.new"_s));
+        QVERIFY(next.open(QIODevice::WriteOnly) && next.write(before.repeated(3)) == 3 * before.size());
+    }
+    std::error_code error;
+    std::filesystem::rename(drive.path(u"dcon.new"_s).toStdString(), drive.path(u"dcon.txt"_s).toStdString(), error);
+    QVERIFY2(!error, error.message().c_str());
+
+    QCOMPARE(file->size(), std::uint64_t(before.size()));
+    QCOMPARE(std::chrono::floor<std::chrono::milliseconds>(file->lastWritten().time_since_epoch()).count(),
+             writtenAt.toMSecsSinceEpoch());
+    QByteArray read;
+    char buffer[16];
+    while (true) {
+        const auto got = file->read(buffer);
+        QVERIFY(std::holds_alternative<std::size_t>(got));
+        if (std::get<std::size_t>(got) == 0)
+            break;
+        read.append(buffer, qsizetype(std::get<std::size_t>(got)));
+    }
+    QCOMPARE(read, before);
 }
 
 QTEST_GUILESS_MAIN(TestPlatform)

@@ -190,6 +190,49 @@ void testFailures()
     }
 }
 
+// The session list as the reader opens it: the bytes, size and last write
+// of the file, from the handle; a directory and a missing file refused with
+// the system's numbers.
+void testReadOnlyFile()
+{
+    const std::string bytes = "\\\\PC3001   dupont   00:00:01\r\n\xE9t\xE9\r\n";
+    check(bool(std::ofstream("d:\\talvero\\dcon.txt", std::ios::binary) << bytes), "dcon.txt is written", "");
+    const auto writtenAt = std::chrono::system_clock::now();
+    auto opened = platform::ReadOnlyFile::open(L"d:\\talvero\\dcon.txt");
+    if (auto *file = std::get_if<platform::ReadOnlyFile>(&opened)) {
+        std::string got;
+        char buffer[7];
+        for (;;) {
+            const auto read = file->read(buffer);
+            if (!std::holds_alternative<std::size_t>(read) || std::get<std::size_t>(read) == 0)
+                break;
+            got.append(buffer, std::get<std::size_t>(read));
+        }
+        const auto age = std::chrono::duration_cast<std::chrono::seconds>(writtenAt - file->lastWritten()).count();
+        check(got == bytes && file->size() == bytes.size(), "ReadOnlyFile reads the whole file, as sized",
+              "read " + std::to_string(got.size()) + " bytes of a size " + std::to_string(file->size()));
+        check(age >= -5 && age <= 60, "ReadOnlyFile gives the last write, from 1970",
+              std::to_string(age) + " s before it was written");
+    } else {
+        check(false, "ReadOnlyFile opens dcon.txt", "error " + std::to_string(std::get<platform::Failure>(opened).number));
+    }
+    const struct {
+        const char *name;
+        const wchar_t *path;
+        int number;
+    } rows[] = {
+        {"a directory", L"d:\\talvero", 336},
+        {"a missing file", L"d:\\talvero\\absent.txt", ERROR_FILE_NOT_FOUND},
+    };
+    for (const auto &row : rows) {
+        const auto refused = platform::ReadOnlyFile::open(row.path);
+        const auto *failure = std::get_if<platform::Failure>(&refused);
+        check(failure && failure->number == row.number && !failure->description.empty(),
+              std::string("ReadOnlyFile refuses ") + row.name,
+              failure ? "error " + std::to_string(failure->number) + " " + show({failure->description}) : "it opened");
+    }
+}
+
 bool prepareRoom()
 {
     CreateDirectoryW(L"d:\\talvero", nullptr);
@@ -215,6 +258,7 @@ int main()
         testSplitMatchesTheCRuntime();
         testDecodeSystemText();
         testFailures();
+        testReadOnlyFile();
     }
     std::printf("%d passed, %d failed\n", passed, failed);
     return failed == 0 ? 0 : 1;
