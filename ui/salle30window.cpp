@@ -231,6 +231,9 @@ QWidget *Salle30::createPlan()
     plan->setObjectName(u"plan"_s);
     plan->setGeometry(planRect);
     setBackground(plan, PlanBackground);
+    // Once for the twelve buttons, the plan's only tool buttons: a sheet per
+    // button was parsed, and given a style of its own, twelve times.
+    plan->setStyleSheet(ButtonStyle);
 
     // Later siblings are drawn on top: the tiles go first so that each
     // button keeps its right edge over the stop picture, which starts one
@@ -310,7 +313,6 @@ void Salle30::createButton(QWidget *plan, int index, const QString &objectName, 
     button->setIcon(picture);
     button->setIconSize(ButtonPictureSize);
     button->setFocusPolicy(Qt::StrongFocus);
-    button->setStyleSheet(ButtonStyle);
     connect(button, &QAbstractButton::clicked, m_shutdown, [shutdown = m_shutdown, index] {
         shutdown->stationClick(index);
     });
