@@ -5,6 +5,9 @@
 #include <QString>
 #include <QStringView>
 
+#include <cstdint>
+#include <cstring>
+
 namespace room {
 
 inline constexpr int StationCount = 12;
@@ -18,20 +21,25 @@ QString stationName(int index);
 QString stationButtonName(int index);
 
 // The index of the station whose name is exactly `name` (case counts, no
-// trimming, no prefix match), or 0 when no station has that name. Inline,
-// and checked character by character: this runs once per line of the
-// session list.
+// trimming, no prefix match), or 0 when no station has that name. Inline:
+// this runs once per line of the session list.
 inline int stationIndex(QStringView name)
 {
-    // Every station name is "PC30" and two digits, 01 to 12.
-    if (name.size() != 6 || name[0] != u'P' || name[1] != u'C' || name[2] != u'3' || name[3] != u'0')
+    // Every station name is "PC30" and two digits, 01 to 12. One test, not
+    // one per character: most names are other rooms' ("PC1207", "PC3312"),
+    // and a branch per character would be guessed wrong at every other line.
+    if (name.size() != 6)
         return 0;
-    const char16_t tens = name[4].unicode();
-    const char16_t units = name[5].unicode();
-    if (tens < u'0' || tens > u'1' || units < u'0' || units > u'9')
-        return 0;
-    const int index = (tens - u'0') * 10 + (units - u'0');
-    return index >= 1 && index <= StationCount ? index : 0;
+    static constexpr char16_t Prefix[4] = {u'P', u'C', u'3', u'0'};
+    std::uint64_t expected;
+    std::uint64_t head;
+    std::memcpy(&expected, Prefix, sizeof expected);
+    std::memcpy(&head, name.utf16(), sizeof head);
+    const unsigned tens = unsigned(name[4].unicode()) - u'0';
+    const unsigned units = unsigned(name[5].unicode()) - u'0';
+    const unsigned index = tens * 10 + units;
+    const bool station = (head == expected) & (tens <= 1) & (units <= 9) & (index - 1 < unsigned(StationCount));
+    return station ? int(index) : 0;
 }
 
 } // namespace room

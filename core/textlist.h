@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -50,7 +51,7 @@ public:
             m_starts.push_back(m_textSize);
         if (m_textCapacity - m_textSize < size)
             grow(size);
-        std::copy(text.utf16(), text.utf16() + size, m_text.get() + m_textSize);
+        copyCharacters(m_text.get() + m_textSize, text.utf16(), size);
         m_textSize += size;
         m_lengths.push_back(std::uint8_t(size));
     }
@@ -85,6 +86,29 @@ private:
     // Where every Stride-th entry starts; at() adds up at most Stride - 1
     // lengths from there.
     static constexpr std::size_t Stride = 64;
+
+    // Copies `size` characters. A name has a few: two fixed-size copies that
+    // overlap cover them without the call that std::copy becomes, and never
+    // read or write outside the `size` characters.
+    static void copyCharacters(char16_t *to, const char16_t *from, std::size_t size)
+    {
+        if (size >= 8 && size <= 16) {
+            std::memcpy(to, from, 8 * sizeof(char16_t));
+            std::memcpy(to + size - 8, from + size - 8, 8 * sizeof(char16_t));
+        } else if (size >= 4 && size < 8) {
+            std::memcpy(to, from, 4 * sizeof(char16_t));
+            std::memcpy(to + size - 4, from + size - 4, 4 * sizeof(char16_t));
+        } else if (size < 4) {
+            if (size > 0)
+                to[0] = from[0];
+            if (size > 1)
+                to[1] = from[1];
+            if (size > 2)
+                to[2] = from[2];
+        } else {
+            std::copy(from, from + size, to);
+        }
+    }
 
     void grow(std::size_t needed)
     {

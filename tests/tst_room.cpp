@@ -49,6 +49,12 @@ void TestRoom::stationNames_data()
     QTest::newRow("domain suffix") << u"PC3004.talvero"_s << 0;
     QTest::newRow("prefix only") << u"PC300"_s << 0;
     QTest::newRow("another room") << u"PC1207"_s << 0;
+    QTest::newRow("another room's twelfth") << u"PC3112"_s << 0;
+    QTest::newRow("twenty-first") << u"PC3021"_s << 0;
+    QTest::newRow("blank for a digit") << u"PC30 1"_s << 0;
+    QTest::newRow("colon, after the nine") << u"PC300:"_s << 0;
+    QTest::newRow("slash, before the zero") << u"PC30/9"_s << 0;
+    QTest::newRow("letters for digits") << u"PC30AB"_s << 0;
     QTest::newRow("empty") << QString() << 0;
 }
 
