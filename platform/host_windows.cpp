@@ -141,8 +141,8 @@ std::variant<ReadOnlyFile, Failure> ReadOnlyFile::open(const std::filesystem::pa
         (std::uint64_t(information.ftLastWriteTime.dwHighDateTime) << 32) | information.ftLastWriteTime.dwLowDateTime;
     const auto sinceEpoch = std::chrono::duration<std::int64_t, std::ratio<1, 10000000>>(
         static_cast<std::int64_t>(ticks) - static_cast<std::int64_t>(From1601To1970));
-    file.m_lastWritten =
-        std::chrono::system_clock::time_point(std::chrono::duration_cast<std::chrono::system_clock::duration>(sinceEpoch));
+    file.m_lastWritten = std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(sinceEpoch));
     return file;
 }
 

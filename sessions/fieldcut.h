@@ -115,7 +115,8 @@ Cut<Char> cut(std::basic_string_view<Char> line)
     fields.userName =
         withoutLeadingBlanks(withoutTrailingBlanks(columns(line, UserNameFirstColumn, UserNameLastColumn)));
     const std::basic_string_view<Char> untrailed = withoutTrailingBlanks(line);
-    fields.idleTime = withoutLeadingBlanks(untrailed.substr(untrailed.size() - std::min<std::size_t>(IdleTimeWidth, untrailed.size())));
+    const std::size_t idleWidth = std::min<std::size_t>(IdleTimeWidth, untrailed.size());
+    fields.idleTime = withoutLeadingBlanks(untrailed.substr(untrailed.size() - idleWidth));
     return fields;
 }
 

@@ -214,7 +214,8 @@ void testReadOnlyFile()
         check(age >= -5 && age <= 60, "ReadOnlyFile gives the last write, from 1970",
               std::to_string(age) + " s before it was written");
     } else {
-        check(false, "ReadOnlyFile opens dcon.txt", "error " + std::to_string(std::get<platform::Failure>(opened).number));
+        check(false, "ReadOnlyFile opens dcon.txt",
+              "error " + std::to_string(std::get<platform::Failure>(opened).number));
     }
     const struct {
         const char *name;
