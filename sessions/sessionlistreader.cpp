@@ -256,8 +256,10 @@ void SessionListParser::emitRecordLine(std::string_view line)
     ++m_records;
     if (const std::optional<QStringView> name = asciiComputerName(line, m_fields.data()))
         m_sink(SessionLine(*this, line, *name));
-    else
-        m_sink(SessionLine(*this, cutRecordLine(line)));
+    else {
+        const SessionRecordView record = cutRecordLine(line);
+        m_sink(SessionLine(*this, record));
+    }
 }
 
 SessionRecordView SessionListParser::cutRecordLine(std::string_view line)
@@ -279,11 +281,7 @@ SessionRecordView SessionListParser::cutRecordLine(std::string_view line)
 
 SessionRecordView SessionLine::record() const
 {
-    if (!m_cut) {
-        m_record = m_parser.cutRecordLine(m_bytes);
-        m_cut = true;
-    }
-    return m_record;
+    return m_cut ? *m_cut : m_parser.cutRecordLine(m_bytes);
 }
 
 void SessionListParser::emitLongRecordLine()

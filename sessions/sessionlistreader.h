@@ -25,8 +25,8 @@ class SessionLine {
 public:
     QStringView ComputerName() const { return m_computerName; }
     // All three fields, as cutSessionRecord() gives them for the whole
-    // line; cut on the first call. The views are valid during the sink's
-    // call only.
+    // line; cut when asked for. The views are valid during the sink's call
+    // only.
     SessionRecordView record() const;
 
 private:
@@ -36,15 +36,14 @@ private:
     {
     }
     explicit SessionLine(SessionListParser &parser, const SessionRecordView &record)
-        : m_parser(parser), m_computerName(record.ComputerName), m_record(record), m_cut(true)
+        : m_parser(parser), m_computerName(record.ComputerName), m_cut(&record)
     {
     }
 
     SessionListParser &m_parser;
-    std::string_view m_bytes; // the whole line, while it is not cut yet
+    std::string_view m_bytes; // the whole line, when not cut already
     QStringView m_computerName;
-    mutable SessionRecordView m_record;
-    mutable bool m_cut = false;
+    const SessionRecordView *m_cut = nullptr; // the fields, when cut already
 };
 
 // Receives each record line of a session list, in file order.
