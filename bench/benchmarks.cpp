@@ -39,8 +39,6 @@
 #include <iostream>
 #include <map>
 #include <optional>
-#include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -76,14 +74,6 @@ void useDrive(const std::string &drive)
     ::setenv("SALLE30_DRIVE_D", drive.c_str(), 1);
 }
 
-// Grandchildren of the host launcher are orphans; this process adopts them
-// (PR_SET_CHILD_SUBREAPER) so that whatever runs as PID 1, none is left.
-void reapOrphans()
-{
-    while (::waitpid(-1, nullptr, WNOHANG) > 0) {
-    }
-}
-
 // The monitor tells of a failed launch or read on its status line only.
 bool readFailed(const RoomMonitor &monitor)
 {
@@ -106,43 +96,36 @@ void BM_TrialOpenReadClose(benchmark::State &state)
     }
 }
 
-void BM_TrialReadSessions(benchmark::State &state)
+// Refreshes the room from `drive` once per iteration, through `launcher`;
+// the run counts only if the refreshes read every one of `records`.
+void refreshes(benchmark::State &state, Launcher &launcher, const std::string &drive, qsizetype records)
 {
-    useDrive(workbench->trialDrive);
-    FreeLauncher launcher;
+    useDrive(drive);
     SystemClock clock;
     RoomMonitor monitor(launcher, clock);
     monitor.Form_Load();
     for (auto _ : state)
         monitor.refresh_Click();
-    if (readFailed(monitor) || monitor.Listpc().count() != workbench->trialRecords)
-        state.SkipWithError(qPrintable(u"the refresh did not read the trial listing: "_s + monitor.statusText()));
+    if (readFailed(monitor) || monitor.Listpc().count() != records)
+        state.SkipWithError(qPrintable(u"the refresh failed: "_s + monitor.statusText()));
+}
+
+void BM_TrialReadSessions(benchmark::State &state)
+{
+    FreeLauncher launcher;
+    refreshes(state, launcher, workbench->trialDrive, workbench->trialRecords);
 }
 
 void BM_TrialRefreshRoom(benchmark::State &state)
 {
-    useDrive(workbench->trialDrive);
     HostLauncher launcher;
-    SystemClock clock;
-    RoomMonitor monitor(launcher, clock);
-    monitor.Form_Load();
-    for (auto _ : state)
-        monitor.refresh_Click();
-    reapOrphans();
-    if (readFailed(monitor) || monitor.Listpc().count() != workbench->trialRecords)
-        state.SkipWithError(qPrintable(u"the refresh failed: "_s + monitor.statusText()));
+    refreshes(state, launcher, workbench->trialDrive, workbench->trialRecords);
 }
 
 void BM_SiteReadSessions(benchmark::State &state)
 {
-    useDrive(workbench->siteDrive);
     FreeLauncher launcher;
-    SystemClock clock;
-    RoomMonitor monitor(launcher, clock);
-    for (auto _ : state)
-        monitor.refresh_Click();
-    if (readFailed(monitor) || monitor.Listpc().count() != workbench->siteRecords)
-        state.SkipWithError(qPrintable(u"the refresh did not read the site listing: "_s + monitor.statusText()));
+    refreshes(state, launcher, workbench->siteDrive, workbench->siteRecords);
     state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(workbench->siteBytes));
 }
 
@@ -558,7 +541,6 @@ int main(int argc, char **argv)
     // caller's; the children inherit it and draw offscreen.
     ::setenv("LC_ALL", "C.UTF-8", 1);
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    ::prctl(PR_SET_CHILD_SUBREAPER, 1);
     QCoreApplication app(argc, argv);
 
     // Defaults first, so that the same flags given by the caller win.

@@ -55,17 +55,6 @@ bool isAscii(std::string_view bytes)
     return true;
 }
 
-void decodeInto(std::string_view bytes, std::u16string &out)
-{
-    // Bytes below 0x80 are ASCII in every supported code page.
-    if (isAscii(bytes)) {
-        out.resize(bytes.size());
-        std::copy(bytes.begin(), bytes.end(), out.begin());
-    } else {
-        platform::decodeSystemText(bytes, out);
-    }
-}
-
 // Widens ASCII bytes to UTF-16 at `to` and moves `to` past them; the view
 // of what was written.
 QStringView widenAscii(std::string_view bytes, char16_t *&to)
@@ -286,8 +275,8 @@ SessionRecordView SessionLine::record() const
 
 void SessionListParser::emitLongRecordLine()
 {
-    decodeInto(m_head, m_wide);
-    decodeInto(m_tail, m_wideTail);
+    platform::decodeSystemText(m_head, m_wide);
+    platform::decodeSystemText(m_tail, m_wideTail);
     SessionRecordView record = cutSessionRecord(QStringView(m_wide));
     record.IdleTime = cutSessionRecord(QStringView(m_wideTail)).IdleTime;
     ++m_records;

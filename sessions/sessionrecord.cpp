@@ -14,11 +14,6 @@ QStringView view(std::u16string_view text)
 
 } // namespace
 
-bool isRecordLine(QStringView line)
-{
-    return !line.isEmpty() && line.front() == RecordMark;
-}
-
 SessionRecordView cutSessionRecord(QStringView line)
 {
     const Cut<char16_t> fields = cut(std::u16string_view(line.utf16(), std::size_t(line.size())));

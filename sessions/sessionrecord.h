@@ -32,10 +32,6 @@ struct SessionRecordView {
     }
 };
 
-// True when the line's first character is a backslash; a blank line, or one
-// that starts with a space, is not a record line.
-bool isRecordLine(QStringView line);
-
 // Cuts the three fields out of a record line. Defined for any text: a window
 // that runs past the end of the line takes what is there, one that starts past
 // it gives empty text. Does not look at column 1.
