@@ -1,17 +1,10 @@
 #include "station.h"
 
-using namespace Qt::StringLiterals;
-
 namespace room {
 
-QString stationName(int index)
+std::u16string stationName(int index)
 {
-    return u"PC30"_s + QString::number(index).rightJustified(2, u'0');
-}
-
-QString stationButtonName(int index)
-{
-    return index == 5 ? u"Pc3005"_s : stationName(index);
+    return u"PC30" + std::u16string{char16_t(u'0' + index / 10), char16_t(u'0' + index % 10)};
 }
 
 } // namespace room

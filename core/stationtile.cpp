@@ -1,8 +1,8 @@
 #include "stationtile.h"
 
-#include <algorithm>
+#include "platform.h"
 
-using namespace Qt::StringLiterals;
+#include <ostream>
 
 namespace room {
 
@@ -23,34 +23,23 @@ bool StationTile::isVisible(TileElement element) const
     return false;
 }
 
-QDebug operator<<(QDebug debug, const StationTile &tile)
+std::ostream &operator<<(std::ostream &out, TileState state)
 {
-    QDebugStateSaver saver(debug);
-    debug.nospace() << "StationTile(" << tile.state << ", " << tile.userName << ", " << tile.secondLine << ", "
-                    << tile.idleTime << ')';
-    return debug;
+    switch (state) {
+    case TileState::NoSession:
+        return out << "NoSession";
+    case TileState::InSession:
+        return out << "InSession";
+    case TileState::InSessionIdle:
+        return out << "InSessionIdle";
+    }
+    return out << "TileState(" << int(state) << ')';
 }
 
-QString tileElementName(int index, TileElement element)
+std::ostream &operator<<(std::ostream &out, const StationTile &tile)
 {
-    const QString number = QString::number(index);
-    switch (element) {
-    case TileElement::Image:
-        return u"Image"_s + number;
-    case TileElement::ImageBis:
-        return u"Image"_s + number + u"bis"_s;
-    case TileElement::ImageTer:
-        return u"Image"_s + number + u"ter"_s;
-    case TileElement::ImageQ:
-        return u"Image"_s + number + u"q"_s;
-    case TileElement::Label:
-        return u"Label"_s + number;
-    case TileElement::LabelBis:
-        return u"Label"_s + number + u"bis"_s;
-    case TileElement::LabelTer:
-        return u"Label"_s + number + u"ter"_s;
-    }
-    return {};
+    return out << "StationTile(" << tile.state << ", \"" << platform::toUtf8(tile.userName) << "\", \""
+               << platform::toUtf8(tile.secondLine) << "\", \"" << platform::toUtf8(tile.idleTime) << "\")";
 }
 
 void RoomTiles::ResetStations()
@@ -59,40 +48,22 @@ void RoomTiles::ResetStations()
         tile.state = TileState::NoSession;
 }
 
-namespace {
-
-// Copies `text` into `caption`, in the buffer it already has when that one
-// is its own and large enough: a station named on every line of a long
-// session list then costs no allocation per line. A caption that does not
-// change, the usual from one refresh to the next, is left as it is.
-void setCaption(QString &caption, QStringView text)
-{
-    if (caption == text)
-        return;
-    if (caption.isDetached() && caption.capacity() >= text.size()) {
-        caption.resize(text.size());
-        std::copy(text.begin(), text.end(), caption.data());
-    } else {
-        caption = text.toString();
-    }
-}
-
-} // namespace
-
-void RoomTiles::ApplySessionRecord(QStringView ComputerName, QStringView UserName, QStringView IdleTime)
+void RoomTiles::ApplySessionRecord(std::u16string_view ComputerName, std::u16string_view UserName,
+                                   std::u16string_view IdleTime)
 {
     const int index = stationIndex(ComputerName);
-    if (index == 0 || UserName.isEmpty())
+    if (index == 0 || UserName.empty())
         return;
-    StationTile &tile = m_tiles[index - 1];
+    StationTile &tile = m_tiles[std::size_t(index - 1)];
     // The rule is on the text: anything but "00" in front, a shorter text
     // included, marks the station idle.
-    const bool startsWith00 = IdleTime.size() >= 2 && IdleTime[0] == u'0' && IdleTime[1] == u'0';
-    const bool idle = tile.state == TileState::InSessionIdle || !startsWith00;
+    const bool idle = tile.state == TileState::InSessionIdle || !IdleTime.starts_with(u"00");
     tile.state = idle ? TileState::InSessionIdle : TileState::InSession;
-    setCaption(tile.userName, UserName);
-    tile.secondLine = u"NOM"_s;
-    setCaption(tile.idleTime, IdleTime);
+    // assign() reuses the caption's buffer: a station named on every line of
+    // a long list costs no allocation per line.
+    tile.userName.assign(UserName);
+    tile.secondLine.assign(u"NOM");
+    tile.idleTime.assign(IdleTime);
 }
 
 } // namespace room

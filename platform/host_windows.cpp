@@ -186,4 +186,22 @@ void decodeSystemText(std::string_view bytes, std::u16string &out)
         appendDecoded(out, bytes);
 }
 
+TimeOfDay localTimeOfDay(std::chrono::system_clock::time_point time)
+{
+    // The system clock counts from 1970, FILETIME in 100 ns from 1601.
+    constexpr std::int64_t From1601To1970 = 116444736000000000LL;
+    const auto ticks = std::chrono::duration_cast<std::chrono::duration<std::int64_t, std::ratio<1, 10000000>>>(
+                           time.time_since_epoch())
+                           .count() +
+                       From1601To1970;
+    FILETIME universal;
+    universal.dwLowDateTime = static_cast<DWORD>(static_cast<std::uint64_t>(ticks));
+    universal.dwHighDateTime = static_cast<DWORD>(static_cast<std::uint64_t>(ticks) >> 32);
+    SYSTEMTIME utc;
+    SYSTEMTIME local;
+    if (!::FileTimeToSystemTime(&universal, &utc) || !::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+        return {};
+    return {local.wHour, local.wMinute, local.wSecond};
+}
+
 } // namespace platform

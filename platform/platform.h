@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <iosfwd>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -22,7 +24,16 @@ namespace platform {
 struct Failure {
     int number = 0;
     std::u16string description;
+
+    friend bool operator==(const Failure &, const Failure &) = default;
 };
+
+// UTF-8 of UTF-16 text, an unpaired surrogate becoming U+FFFD: for printing
+// texts in tests and logs.
+std::string toUtf8(std::u16string_view text);
+
+// Prints "Failure(2, No such file or directory)", for test frameworks.
+std::ostream &operator<<(std::ostream &out, const Failure &failure);
 
 // The host file that a path on drive D: stands for.
 // Takes a Windows path such as u"d:\\talvero\\dcon.txt". On Windows the path
@@ -54,9 +65,65 @@ std::optional<Failure> launchDetached(std::u16string_view commandLine);
 // launchDetached() on non-Windows hosts. Exposed for tests.
 std::vector<std::u16string> splitCommandLine(std::u16string_view commandLine);
 
+// A file opened for reading by a Host: its size and last write as of the
+// open, and its bytes from the start on.
+class InputFile {
+public:
+    virtual ~InputFile() = default;
+    // The file's size and last write, as of the open: those of the file that
+    // this handle reads, even once another file is renamed over the path.
+    virtual std::uint64_t size() const = 0;
+    virtual std::chrono::system_clock::time_point lastWritten() const = 0;
+    // Reads up to buffer.size() bytes from where the last read ended: how
+    // many were read, 0 only at the end of the file.
+    virtual std::variant<std::size_t, Failure> read(std::span<char> buffer) = 0;
+};
+
+// A local time of day, for the texts the operator reads.
+struct TimeOfDay {
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+
+    friend bool operator==(const TimeOfDay &, const TimeOfDay &) = default;
+};
+
+// Everything the room model asks of its host, in one place, so that the
+// model runs the same against the real host and against one held in memory
+// (the model's tests). Every call returns at once; none throws.
+class Host {
+public:
+    virtual ~Host() = default;
+
+    // Opens the file at a Windows path on drive D: (u"d:\\talvero\\dcon.txt")
+    // for reading only, as ReadOnlyFile::open() does: only a regular file,
+    // never blocking, shared with writers and renames.
+    virtual std::variant<std::unique_ptr<InputFile>, Failure> openForReading(std::u16string_view windowsPath) = 0;
+
+    // Starts a program from a Windows command line, as launchDetached()
+    // does: nothing on success, or why it could not be started.
+    virtual std::optional<Failure> launch(std::u16string_view commandLine) = 0;
+
+    // The wall clock, and the local time of day of one of its times.
+    virtual std::chrono::system_clock::time_point now() const = 0;
+    virtual TimeOfDay localTimeOfDay(std::chrono::system_clock::time_point time) const = 0;
+
+    // The path under which the operator finds a Windows path of drive D: on
+    // this host, for messages: the path itself on Windows,
+    // $SALLE30_DRIVE_D/talvero/dcon.txt elsewhere.
+    virtual std::u16string displayPath(std::u16string_view windowsPath) const = 0;
+};
+
+// This machine: the functions below. Lives as long as the program.
+Host &systemHost();
+
+// The local time of day of `time` on this machine (the time zone of the
+// host's settings).
+TimeOfDay localTimeOfDay(std::chrono::system_clock::time_point time);
+
 // A regular file opened for reading only, with what the host said of it at
 // the open. Closed when destroyed. Moves, never copies.
-class ReadOnlyFile {
+class ReadOnlyFile final : public InputFile {
 public:
     // Opens `path` for reading, sharing it with writers and with renames
     // over it. Only a regular file is kept open: a directory fails with the
@@ -69,16 +136,11 @@ public:
 
     ReadOnlyFile(ReadOnlyFile &&other) noexcept;
     ReadOnlyFile &operator=(ReadOnlyFile &&other) noexcept;
-    ~ReadOnlyFile();
+    ~ReadOnlyFile() override;
 
-    // The file's size and last write, as of the open: those of the file that
-    // this handle reads, even once another file is renamed over the path.
-    std::uint64_t size() const { return m_size; }
-    std::chrono::system_clock::time_point lastWritten() const { return m_lastWritten; }
-
-    // Reads up to buffer.size() bytes from where the last read ended: how
-    // many were read, 0 only at the end of the file.
-    std::variant<std::size_t, Failure> read(std::span<char> buffer);
+    std::uint64_t size() const override { return m_size; }
+    std::chrono::system_clock::time_point lastWritten() const override { return m_lastWritten; }
+    std::variant<std::size_t, Failure> read(std::span<char> buffer) override;
 
 private:
     ReadOnlyFile(std::intptr_t handle, std::uint64_t size, std::chrono::system_clock::time_point lastWritten)

@@ -3,8 +3,6 @@
 #include "sessionlistformat.h"
 #include "sessionrecord.h"
 
-#include <QString>
-
 #include <array>
 #include <chrono>
 #include <cstddef>
@@ -13,6 +11,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "platform.h"
 
 class SessionListParser;
 
@@ -23,7 +24,7 @@ class SessionListParser;
 // only. Valid only during the sink's call.
 class SessionLine {
 public:
-    QStringView ComputerName() const { return m_computerName; }
+    std::u16string_view ComputerName() const { return m_computerName; }
     // All three fields, as cutSessionRecord() gives them for the whole
     // line; cut when asked for. The views are valid during the sink's call
     // only.
@@ -31,7 +32,7 @@ public:
 
 private:
     friend class SessionListParser;
-    SessionLine(SessionListParser &parser, std::string_view bytes, QStringView computerName)
+    SessionLine(SessionListParser &parser, std::string_view bytes, std::u16string_view computerName)
         : m_parser(parser), m_bytes(bytes), m_computerName(computerName)
     {
     }
@@ -42,7 +43,7 @@ private:
 
     SessionListParser &m_parser;
     std::string_view m_bytes; // the whole line, when not cut already
-    QStringView m_computerName;
+    std::u16string_view m_computerName;
     const SessionRecordView *m_cut = nullptr; // the fields, when cut already
 };
 
@@ -100,7 +101,7 @@ public:
     void finish();
 
     // Number of record lines handed to the sink so far.
-    qsizetype recordCount() const { return m_records; }
+    std::size_t recordCount() const { return m_records; }
 
     // Bytes of the current line held right now, for tests of the bound.
     std::size_t heldBytes() const { return m_partial.size() + m_head.size() + m_tail.size(); }
@@ -130,36 +131,18 @@ private:
     // The fields of a record line that needs no decoding, widened end to end.
     std::array<char16_t, sessionlist::ComputerNameWidth + sessionlist::UserNameWidth + sessionlist::IdleTimeWidth>
         m_fields;
-    qsizetype m_records = 0;
+    std::size_t m_records = 0;
 };
 
-// Why a session list could not be read: the host's error number and its
-// description.
-struct ReadFailure {
-    int number = 0;
-    QString description;
-
-    friend bool operator==(const ReadFailure &, const ReadFailure &) = default;
-};
-
-QDebug operator<<(QDebug debug, const ReadFailure &failure);
-
-// Reads the file at `path` through a SessionListParser feeding `sink`.
-// Opens it for reading only, closes it before returning, never writes it.
-// Reads the file as it is when opened: no further than its size then, so a
-// file that a writer keeps extending still ends, and the file that was open
-// to the end, should a new one be renamed over it meanwhile.
+// Reads `file` from its start through a SessionListParser feeding `sink`,
+// no further than the size it had when opened, so that a file that a writer
+// keeps extending still ends. Never writes it; the caller closes it.
 //
-// Returns the failure when the file cannot be opened or a read fails, with
-// the host's number and description; the sink may then have seen some
-// records, so callers that must not show half a file collect the records
-// first and apply them only on success. A path that names neither a regular
-// file nor a directory (a FIFO, a device, a socket, whose reading could
-// block or never end) is refused without blocking: "Not a regular file".
-// On success, `lastWritten`, where given, receives the last write of the
-// file that was read, as of its open.
-std::optional<ReadFailure> readSessionListFile(const std::filesystem::path &path, const SessionRecordSink &sink,
-                                               std::chrono::system_clock::time_point *lastWritten = nullptr);
+// Returns the failure when a read fails, with the host's number and
+// description; the sink may then have seen some records, so callers that
+// must not show half a file collect the records first and apply them only
+// on success.
+std::optional<platform::Failure> readSessionList(platform::InputFile &file, const SessionRecordSink &sink);
 
 // Convenience for tools and tests: every record of a whole file's bytes.
-QList<SessionRecord> parseSessionList(std::string_view bytes, SessionLineLimits limits = {});
+std::vector<SessionRecord> parseSessionList(std::string_view bytes, SessionLineLimits limits = {});

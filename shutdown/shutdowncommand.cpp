@@ -2,10 +2,14 @@
 
 #include "roompaths.h"
 
-QString shutdownCommandLine(QStringView tag, QStringView shutdownArgs)
+namespace room {
+
+std::u16string shutdownCommandLine(std::u16string_view tag, std::u16string_view shutdownArgs)
 {
-    QString line = QString::fromUtf16(room::ShutdownTool);
+    std::u16string line(ShutdownTool);
     line.reserve(line.size() + 3 + tag.size() + 1 + shutdownArgs.size());
-    line.append(u" \\\\").append(tag).append(u' ').append(shutdownArgs);
+    line.append(u" \\\\").append(tag).append(u" ").append(shutdownArgs);
     return line;
 }
+
+} // namespace room

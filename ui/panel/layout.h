@@ -1,13 +1,11 @@
 #pragma once
-// The plan of the room, in twips (1/1440 inch) as it was drawn. At 96 dots
-// per inch 15 twips make one pixel; every figure here is a multiple of 15 and
-// the window turns them into pixels with toPixels() alone. Positions count
-// from the top-left corner of the client area, under the menu bar.
+// The plan of the room, in twips (1/1440 inch) as it was drawn, for both
+// front-ends. At 96 dots per inch 15 twips make one pixel; every figure here
+// is a multiple of 15. Positions count from the top-left corner of the
+// client area, under the menu bar.
 
 #include "station.h"
 #include "stationtile.h"
-
-#include <QRect>
 
 #include <array>
 
@@ -23,11 +21,21 @@ struct TwipRect {
 
     constexpr int right() const { return left + width; }
     constexpr int bottom() const { return top + height; }
+
+    friend constexpr bool operator==(const TwipRect &, const TwipRect &) = default;
 };
 
-constexpr QRect toPixels(const TwipRect &r)
+// Twips to pixels at `dpi` dots per inch (96: 15 twips a pixel), rounded to
+// the nearest pixel.
+constexpr int toPixels(int twips, int dpi = 96)
 {
-    return QRect(r.left / TwipsPerPixel, r.top / TwipsPerPixel, r.width / TwipsPerPixel, r.height / TwipsPerPixel);
+    const int scaled = twips * dpi;
+    return scaled >= 0 ? (scaled + 720) / 1440 : -((-scaled + 720) / 1440);
+}
+
+constexpr TwipRect toPixels(const TwipRect &r, int dpi = 96)
+{
+    return {toPixels(r.left, dpi), toPixels(r.top, dpi), toPixels(r.width, dpi), toPixels(r.height, dpi)};
 }
 
 // The client area that the plan fills: 545 x 500 pixels.
@@ -121,7 +129,8 @@ constexpr TwipRect tileElementRect(int index, room::TileElement element)
     return {a.left + offset.left, a.top + offset.top, offset.width, offset.height};
 }
 
-static_assert(toPixels({PlanWidth, PlanHeight, PlanWidth, PlanHeight}) == QRect(545, 500, 545, 500));
+static_assert(toPixels(PlanWidth) == 545 && toPixels(PlanHeight) == 500);
+static_assert(toPixels(PlanWidth, 144) == 818 && toPixels(PlanHeight, 144) == 750);
 // The idle mark of the right-hand column ends exactly at the client area's right edge.
 static_assert(tileElementRect(12, room::TileElement::ImageQ).right() == PlanWidth);
 static_assert(tileElementRect(1, room::TileElement::LabelBis).bottom() <= PlanHeight);
