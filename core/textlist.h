@@ -1,13 +1,12 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
-#include <QStringView>
-
 #include <algorithm>
+#include <cassert>
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -20,7 +19,7 @@
 // session list has 17 at most).
 class TextList {
 public:
-    static constexpr qsizetype MaxLength = 255;
+    static constexpr std::size_t MaxLength = 255;
 
     // Empties the list and keeps its storage for the next texts.
     void clear()
@@ -43,35 +42,34 @@ public:
     // Inline, and with a buffer of its own rather than a std::u16string,
     // whose append keeps a terminator and checks more than a few characters
     // are worth: this runs once per line of the session list.
-    void append(QStringView text)
+    void append(std::u16string_view text)
     {
-        Q_ASSERT(text.size() <= MaxLength);
-        const auto size = std::size_t(text.size());
+        assert(text.size() <= MaxLength);
+        const std::size_t size = text.size();
         if (m_lengths.size() % Stride == 0)
             m_starts.push_back(m_textSize);
         if (m_textCapacity - m_textSize < size)
             grow(size);
-        copyCharacters(m_text.get() + m_textSize, text.utf16(), size);
+        copyCharacters(m_text.get() + m_textSize, text.data(), size);
         m_textSize += size;
         m_lengths.push_back(std::uint8_t(size));
     }
-    qsizetype count() const { return qsizetype(m_lengths.size()); }
+    std::size_t count() const { return m_lengths.size(); }
     bool isEmpty() const { return m_lengths.empty(); }
-    QStringView at(qsizetype i) const
+    std::u16string_view at(std::size_t entry) const
     {
-        const auto entry = std::size_t(i);
         std::size_t start = m_starts[entry / Stride];
         for (std::size_t k = entry - entry % Stride; k < entry; ++k)
             start += m_lengths[k];
-        return QStringView(m_text.get() + start, m_lengths[entry]);
+        return std::u16string_view(m_text.get() + start, m_lengths[entry]);
     }
-    QStringList toStringList() const
+    std::vector<std::u16string> toStrings() const
     {
-        QStringList list;
-        list.reserve(count());
-        for (qsizetype i = 0; i < count(); ++i)
-            list.append(at(i).toString());
-        return list;
+        std::vector<std::u16string> texts;
+        texts.reserve(count());
+        for (std::size_t i = 0; i < count(); ++i)
+            texts.emplace_back(at(i));
+        return texts;
     }
     void swap(TextList &other) noexcept
     {

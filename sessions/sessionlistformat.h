@@ -11,8 +11,6 @@
 // A line ends at a carriage return or at CR LF. A lone line feed is part of
 // the line it stands in.
 
-#include <QChar>
-
 namespace sessionlist {
 
 inline constexpr char16_t RecordMark = u'\\';

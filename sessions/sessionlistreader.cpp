@@ -9,8 +9,6 @@
 #include <cstdint>
 #include <cstring>
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
 // No code page takes more bytes than this for one UTF-16 unit (MB_LEN_MAX
@@ -57,14 +55,14 @@ bool isAscii(std::string_view bytes)
 
 // Widens ASCII bytes to UTF-16 at `to` and moves `to` past them; the view
 // of what was written.
-QStringView widenAscii(std::string_view bytes, char16_t *&to)
+std::u16string_view widenAscii(std::string_view bytes, char16_t *&to)
 {
     char16_t *const at = to;
     // A plain loop: a field is a few characters, too short for the vector
     // copy that std::copy becomes to pay for its set-up.
     for (const char c : bytes)
         *to++ = static_cast<unsigned char>(c);
-    return QStringView(at, qsizetype(bytes.size()));
+    return std::u16string_view(at, bytes.size());
 }
 
 // The computer name of a line whose first 19 bytes are ASCII, widened to
@@ -73,7 +71,7 @@ QStringView widenAscii(std::string_view bytes, char16_t *&to)
 // supported code page), and the name lies in them. A line of 19 bytes or
 // more, the usual, is looked at in steps of fixed size: three words for the
 // ASCII test, the 17 bytes of the name's columns widened whole.
-std::optional<QStringView> asciiComputerName(std::string_view line, char16_t *to)
+std::optional<std::u16string_view> asciiComputerName(std::string_view line, char16_t *to)
 {
     using namespace sessionlist;
     constexpr std::size_t NameBytes = ComputerNameLastColumn;
@@ -93,7 +91,7 @@ std::optional<QStringView> asciiComputerName(std::string_view line, char16_t *to
     for (std::size_t k = 0; k < ComputerNameWidth; ++k)
         to[k] = static_cast<unsigned char>(line[First + k]);
     const std::size_t length = fieldcut::lengthWithoutTrailingBlanks<ComputerNameWidth>(line.data() + First);
-    return QStringView(to, qsizetype(length));
+    return std::u16string_view(to, length);
 }
 
 } // namespace
@@ -243,7 +241,7 @@ void SessionListParser::emitRecordLine(std::string_view line)
     // multi-byte sequence starts with it, so the byte test in feed() is the
     // character test.
     ++m_records;
-    if (const std::optional<QStringView> name = asciiComputerName(line, m_fields.data()))
+    if (const std::optional<std::u16string_view> name = asciiComputerName(line, m_fields.data()))
         m_sink(SessionLine(*this, line, *name));
     else {
         const SessionRecordView record = cutRecordLine(line);
@@ -265,7 +263,7 @@ SessionRecordView SessionListParser::cutRecordLine(std::string_view line)
         return record;
     }
     platform::decodeSystemText(line, m_wide);
-    return cutSessionRecord(QStringView(m_wide));
+    return cutSessionRecord(m_wide);
 }
 
 SessionRecordView SessionLine::record() const
@@ -277,45 +275,21 @@ void SessionListParser::emitLongRecordLine()
 {
     platform::decodeSystemText(m_head, m_wide);
     platform::decodeSystemText(m_tail, m_wideTail);
-    SessionRecordView record = cutSessionRecord(QStringView(m_wide));
-    record.IdleTime = cutSessionRecord(QStringView(m_wideTail)).IdleTime;
+    SessionRecordView record = cutSessionRecord(m_wide);
+    record.IdleTime = cutSessionRecord(m_wideTail).IdleTime;
     ++m_records;
     m_sink(SessionLine(*this, record));
 }
 
-QDebug operator<<(QDebug debug, const ReadFailure &failure)
+std::optional<platform::Failure> readSessionList(platform::InputFile &file, const SessionRecordSink &sink)
 {
-    QDebugStateSaver saver(debug);
-    debug.nospace() << "ReadFailure(" << failure.number << ", " << failure.description << ')';
-    return debug;
-}
-
-namespace {
-
-ReadFailure readFailure(const platform::Failure &failure)
-{
-    return {failure.number, QString::fromStdU16String(failure.description)};
-}
-
-} // namespace
-
-std::optional<ReadFailure> readSessionListFile(const std::filesystem::path &path, const SessionRecordSink &sink,
-                                               std::chrono::system_clock::time_point *lastWritten)
-{
-    std::variant<platform::ReadOnlyFile, platform::Failure> opened = platform::ReadOnlyFile::open(path);
-    if (const auto *failure = std::get_if<platform::Failure>(&opened))
-        return readFailure(*failure);
-    platform::ReadOnlyFile &file = std::get<platform::ReadOnlyFile>(opened);
-
-    // The size of the file as opened bounds the read, so that a file that a
-    // writer keeps extending still ends.
     SessionListParser parser(sink);
     std::array<char, 64 * 1024> buffer;
     for (std::uint64_t remaining = file.size(); remaining > 0;) {
         const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), remaining));
         const std::variant<std::size_t, platform::Failure> read = file.read(std::span(buffer.data(), wanted));
         if (const auto *failure = std::get_if<platform::Failure>(&read))
-            return readFailure(*failure);
+            return *failure;
         const std::size_t got = std::get<std::size_t>(read);
         if (got == 0)
             break; // cut short since the open
@@ -323,15 +297,13 @@ std::optional<ReadFailure> readSessionListFile(const std::filesystem::path &path
         remaining -= got;
     }
     parser.finish();
-    if (lastWritten)
-        *lastWritten = file.lastWritten();
     return std::nullopt;
 }
 
-QList<SessionRecord> parseSessionList(std::string_view bytes, SessionLineLimits limits)
+std::vector<SessionRecord> parseSessionList(std::string_view bytes, SessionLineLimits limits)
 {
-    QList<SessionRecord> records;
-    SessionListParser parser([&](const SessionLine &line) { records.append(line.record().toRecord()); }, limits);
+    std::vector<SessionRecord> records;
+    SessionListParser parser([&](const SessionLine &line) { records.push_back(line.record().toRecord()); }, limits);
     parser.feed(bytes);
     parser.finish();
     return records;

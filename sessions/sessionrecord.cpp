@@ -1,29 +1,18 @@
 #include "sessionrecord.h"
 
 #include "fieldcut.h"
+#include "platform.h"
 
-using namespace sessionlist;
-using namespace sessionlist::fieldcut;
+#include <ostream>
 
-namespace {
-
-QStringView view(std::u16string_view text)
+SessionRecordView cutSessionRecord(std::u16string_view line)
 {
-    return QStringView(text.data(), qsizetype(text.size()));
+    const sessionlist::fieldcut::Cut<char16_t> fields = sessionlist::fieldcut::cut(line);
+    return {fields.computerName, fields.userName, fields.idleTime};
 }
 
-} // namespace
-
-SessionRecordView cutSessionRecord(QStringView line)
+std::ostream &operator<<(std::ostream &out, const SessionRecord &record)
 {
-    const Cut<char16_t> fields = cut(std::u16string_view(line.utf16(), std::size_t(line.size())));
-    return {view(fields.computerName), view(fields.userName), view(fields.idleTime)};
-}
-
-QDebug operator<<(QDebug debug, const SessionRecord &record)
-{
-    QDebugStateSaver saver(debug);
-    debug.nospace() << "SessionRecord(" << record.ComputerName << ", " << record.UserName << ", "
-                    << record.IdleTime << ')';
-    return debug;
+    return out << "SessionRecord(\"" << platform::toUtf8(record.ComputerName) << "\", \""
+               << platform::toUtf8(record.UserName) << "\", \"" << platform::toUtf8(record.IdleTime) << "\")";
 }
