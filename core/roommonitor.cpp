@@ -1,18 +1,16 @@
 #include "roommonitor.h"
 
-#include "platform.h"
 #include "roompaths.h"
+#include "sessionlistreader.h"
 
-#include <QDateTime>
+#include <algorithm>
+#include <string>
 
-#include <chrono>
-#include <filesystem>
-#include <utility>
-
-using namespace Qt::StringLiterals;
-using namespace std::chrono_literals;
+namespace room {
 
 namespace {
+
+using namespace std::chrono_literals;
 
 constexpr auto RefreshInterval = 30000ms;
 
@@ -20,126 +18,158 @@ constexpr auto RefreshInterval = 30000ms;
 // uses: a room's worth of names many times over.
 constexpr std::size_t SpareListSlack = 64 * 1024;
 
-QString hostPathText(const char16_t *windowsPath)
+std::u16string number(long long value)
 {
-    return QString::fromStdU16String(platform::hostPath(windowsPath).u16string());
+    const std::string digits = std::to_string(value);
+    return std::u16string(digits.begin(), digits.end());
 }
 
-QString describeAge(qint64 seconds)
+std::u16string twoDigits(int value)
 {
+    return {char16_t(u'0' + value / 10 % 10), char16_t(u'0' + value % 10)};
+}
+
+// "30 s", "5 min", "3 h": how old the file was when it was read.
+std::u16string describeAge(std::chrono::seconds age)
+{
+    const long long seconds = std::max<long long>(0, age.count());
     if (seconds < 120)
-        return u"%1 s"_s.arg(seconds);
+        return number(seconds) + u" s";
     if (seconds < 120 * 60)
-        return u"%1 min"_s.arg(seconds / 60);
-    return u"%1 h"_s.arg(seconds / 3600);
+        return number(seconds / 60) + u" min";
+    return number(seconds / 3600) + u" h";
+}
+
+// "erreur 2, No such file or directory"
+std::u16string describeFailure(const platform::Failure &failure)
+{
+    return u"erreur " + number(failure.number) + u", " + failure.description;
 }
 
 } // namespace
 
-QString shutdownArguments()
+std::u16string shutdownArguments()
 {
     return u"/R /T:120 \"Attention cet ordinateur se relance dans 2 minutes. Vous devez fermer votre session "
-           u"et sortir de la salle dans les 5 minutes.\""_s;
+           u"et sortir de la salle dans les 5 minutes.\"";
 }
 
-RoomMonitor::RoomMonitor(Launcher &launcher, const Clock &clock, QObject *parent)
-    : QObject(parent), m_launcher(launcher), m_clock(clock), m_timer1(new QTimer(this))
+std::u16string timeOfDayText(const platform::Host &host, std::chrono::system_clock::time_point time)
 {
-    m_timer1->setObjectName(u"Timer1"_s);
-    m_timer1->setInterval(RefreshInterval);
-    connect(m_timer1, &QTimer::timeout, this, &RoomMonitor::Timer1_Timer);
-    m_timer1->start();
+    const platform::TimeOfDay local = host.localTimeOfDay(time);
+    return twoDigits(local.hour) + u':' + twoDigits(local.minute) + u':' + twoDigits(local.second);
+}
+
+RoomMonitor::RoomMonitor(platform::Host &host, RoomListener &listener) : m_host(host), m_listener(listener)
+{
+    m_timer1.Interval = RefreshInterval;
+    m_timer1.enable(m_host.now());
 }
 
 void RoomMonitor::Form_Load()
 {
-    for (int index = 1; index <= room::StationCount; ++index)
-        m_listcomplete.append(room::stationName(index));
+    for (int index = 1; index <= StationCount; ++index)
+        m_listcomplete.push_back(stationName(index));
     m_shutdownArgs = shutdownArguments();
     RefreshRoom();
+    m_listener.roomChanged();
 }
 
 void RoomMonitor::Timer1_Timer()
 {
     RefreshRoom();
+    m_listener.roomChanged();
 }
 
 void RoomMonitor::refresh_Click()
 {
     // Not a restart of Timer1: the next tick keeps its time.
     RefreshRoom();
+    m_listener.roomChanged();
 }
 
 void RoomMonitor::RefreshRoom()
 {
     // The run started here writes the file for a later refresh; this one
     // reads what an earlier run left.
-    m_commandFailure = m_launcher.launch(QString::fromUtf16(room::SessionListCommand));
+    m_commandFailure = m_host.launch(SessionListCommand);
     ReadSessions();
 }
 
 void RoomMonitor::ReadSessions()
 {
-    Q_EMIT busyChanged(true);
+    m_listener.busyChanged(true);
 
-    room::RoomTiles next = m_tiles;
+    RoomTiles next = m_tiles;
     next.ResetStations();
     // A long list is staged in the storage of the one it replaced, so that
     // it costs no fresh memory, and no page faults, on every refresh.
     TextList &computers = m_stagedListpc;
     computers.clear();
-    const std::filesystem::path path = platform::hostPath(room::SessionListFile);
-    std::chrono::system_clock::time_point written;
-    const std::optional<ReadFailure> failure = readSessionListFile(
-        path,
-        [&](const SessionLine &line) {
+
+    std::optional<platform::Failure> failure;
+    std::chrono::system_clock::time_point written{};
+    auto opened = m_host.openForReading(SessionListFile);
+    if (auto *openFailure = std::get_if<platform::Failure>(&opened)) {
+        failure = std::move(*openFailure);
+    } else {
+        platform::InputFile &file = *std::get<std::unique_ptr<platform::InputFile>>(opened);
+        written = file.lastWritten();
+        failure = readSessionList(file, [&](const SessionLine &line) {
             computers.append(line.ComputerName());
             // Only the stations' own lines change a tile, and only they need
             // the rest of the line cut.
-            if (room::stationIndex(line.ComputerName()) != 0) {
+            if (stationIndex(line.ComputerName()) != 0) {
                 const SessionRecordView record = line.record();
                 next.ApplySessionRecord(record.ComputerName, record.UserName, record.IdleTime);
             }
-        },
-        &written);
+        });
+    }
 
+    const auto now = m_host.now();
     m_readFailure = failure;
-    if (!failure) {
+    if (failure) {
+        m_readFailedAt = now;
+    } else {
         m_tiles = std::move(next);
         m_listpc.swap(computers);
-        m_lastReadAt = m_clock.now();
-        m_fileWrittenAt = QDateTime::fromMSecsSinceEpoch(
-            std::chrono::floor<std::chrono::milliseconds>(written.time_since_epoch()).count());
-        Q_EMIT roomChanged();
+        m_lastReadAt = now;
+        m_fileWrittenAt = written;
     }
     // Once the room has shrunk, the storage of a past long list goes back.
     if (m_stagedListpc.capacityBytes() > 2 * m_listpc.usedBytes() + SpareListSlack)
         m_stagedListpc.release();
-    Q_EMIT busyChanged(false);
-    Q_EMIT statusChanged();
+    m_listener.busyChanged(false);
 }
 
-QString RoomMonitor::statusText() const
+std::u16string RoomMonitor::statusText() const
 {
-    QStringList parts;
-    if (m_commandFailure) {
-        parts.append(u"Lancement impossible de %1 : erreur %2, %3."_s.arg(
-            hostPathText(room::SessionListCommand), QString::number(m_commandFailure->number),
-            m_commandFailure->description));
-    }
+    std::u16string text;
     if (m_readFailure) {
-        QString text = u"Lecture impossible de %1 : erreur %2, %3."_s.arg(
-            hostPathText(room::SessionListFile), QString::number(m_readFailure->number), m_readFailure->description);
-        if (m_lastReadAt.isValid())
-            text += u" La salle affichée est celle lue à %1."_s.arg(m_lastReadAt.toString(u"HH:mm:ss"));
-        parts.append(text);
-    } else if (m_lastReadAt.isValid()) {
-        QString text = u"Liste des sessions lue à %1"_s.arg(m_lastReadAt.toString(u"HH:mm:ss"));
-        if (m_fileWrittenAt.isValid()) {
-            const qint64 age = std::max<qint64>(0, m_fileWrittenAt.secsTo(m_lastReadAt));
-            text += u", écrite à %1 (il y a %2)"_s.arg(m_fileWrittenAt.toString(u"HH:mm:ss"), describeAge(age));
-        }
-        parts.append(text + u'.');
+        text = u"dcon.txt illisible à " + timeOfDayText(m_host, m_readFailedAt) + u" : " +
+               describeFailure(*m_readFailure) + u". ";
+        // The plan still shows an older room: say which, for as long as the
+        // file cannot be read.
+        if (m_lastReadAt)
+            text += u"La salle affichée est celle lue à " + timeOfDayText(m_host, *m_lastReadAt) + u'.';
+        else
+            text += u"Aucune salle lue depuis le démarrage.";
+    } else if (m_lastReadAt) {
+        const auto age = std::chrono::floor<std::chrono::seconds>(*m_lastReadAt - m_fileWrittenAt);
+        text = u"Salle lue à " + timeOfDayText(m_host, *m_lastReadAt) + u", dcon.txt écrit à " +
+               timeOfDayText(m_host, m_fileWrittenAt) + u" (il y a " + describeAge(age) + u").";
     }
-    return parts.join(u"  "_s);
+    if (m_commandFailure) {
+        if (!text.empty())
+            text += u' ';
+        text += u"session.bat non lancé : " + describeFailure(*m_commandFailure) + u'.';
+    }
+    return text;
 }
+
+std::u16string RoomMonitor::statusToolTip() const
+{
+    return u"session.bat, dcon.txt et shutcmd.exe : " + m_host.displayPath(Folder);
+}
+
+} // namespace room

@@ -1,118 +1,102 @@
 #include "roomshutdown.h"
 
-#include "platform.h"
-#include "roompaths.h"
+#include "roommonitor.h"
 #include "shutdowncommand.h"
 
-#include <QStringList>
-#include <QVariant>
+#include <algorithm>
 
-using namespace Qt::StringLiterals;
-using namespace std::chrono_literals;
+namespace room {
 
 namespace {
 
+using namespace std::chrono_literals;
+
 constexpr auto ChainInterval = 10000ms;
 
-// Where each tick of the chain is bound. Timer K shuts down station K.
-struct ChainBinding {
-    int station;
-    const char16_t *timer;
-    const char16_t *handler;
-};
-constexpr ChainBinding ChainBindings[] = {
-    {2, u"Timer2", u"Timer2_Timer"},    {3, u"Timer3", u"Timer3_Timer"},   {4, u"Timer4", u"Timer4_Timer"},
-    {5, u"Timer5", u"Timer5_Timer"},    {6, u"Timer6", u"Timer6_Timer"},   {7, u"Timer7", u"Timer7_Timer"},
-    {8, u"Timer8", u"Timer8_Timer"},    {9, u"Timer9", u"Timer9_Timer"},   {10, u"Timer10", u"Timer10_Timer"},
-    {11, u"Timer11", u"Timer11_Timer"}, {12, u"Timer12", u"Timer12_Timer"},
-};
+std::u16string number(long long value)
+{
+    const std::string digits = std::to_string(value);
+    return std::u16string(digits.begin(), digits.end());
+}
 
 } // namespace
 
-RoomShutdown::RoomShutdown(Launcher &launcher, TagSource tags, ArgumentsSource arguments, QObject *parent)
-    : QObject(parent), m_launcher(launcher), m_tags(std::move(tags)), m_arguments(std::move(arguments))
+RoomShutdown::RoomShutdown(platform::Host &host, RoomListener &listener, TagSource tags, ArgumentsSource arguments)
+    : m_host(host), m_listener(listener), m_tags(std::move(tags)), m_arguments(std::move(arguments))
 {
-    for (const ChainBinding &binding : ChainBindings) {
-        auto *timer = new QTimer(this);
-        timer->setObjectName(QString::fromUtf16(binding.timer));
-        timer->setProperty("handler", QString::fromUtf16(binding.handler));
-        timer->setInterval(ChainInterval);
-        // Coarse timers may fire 5 % late; the countdown shown to the
-        // operator should not run past zero.
-        timer->setTimerType(Qt::PreciseTimer);
-        const int k = binding.station;
-        connect(timer, &QTimer::timeout, this, [this, k] { chainTick(k); });
-        m_chain[std::size_t(k - 2)] = timer;
-    }
+    for (TimerState &timer : m_chain)
+        timer.Interval = ChainInterval;
+}
+
+void RoomShutdown::launchStation(int index)
+{
+    const std::u16string commandLine = shutdownCommandLine(m_tags(index), m_arguments());
+    std::optional<platform::Failure> failure = m_host.launch(commandLine);
+    m_lastOrder = Order{index, m_host.now(), std::move(failure)};
 }
 
 void RoomShutdown::stationClick(int index)
 {
-    const QString commandLine = shutdownCommandLine(m_tags(index), m_arguments());
-    const std::optional<LaunchFailure> failure = m_launcher.launch(commandLine);
-    const bool changed = failure ? (m_failures.value(index) != *failure || !m_failures.contains(index))
-                                 : m_failures.contains(index);
-    if (failure)
-        m_failures.insert(index, *failure);
-    else
-        m_failures.remove(index);
-    if (changed)
-        Q_EMIT statusChanged();
+    launchStation(index);
+    m_listener.roomChanged();
 }
 
 void RoomShutdown::Stopall_Click()
 {
-    chainTimer(2)->start();
-    stationClick(1);
-    Q_EMIT statusChanged();
+    m_chain[0].enable(m_host.now());
+    launchStation(1);
+    m_listener.roomChanged();
 }
 
 void RoomShutdown::chainTick(int k)
 {
     // Launch first, then hand over: a failed launch still moves the chain on.
-    stationClick(k);
-    chainTimer(k)->stop();
-    if (k < room::StationCount)
-        chainTimer(k + 1)->start();
-    Q_EMIT statusChanged();
+    launchStation(k);
+    m_chain.at(std::size_t(k - 2)).disable();
+    if (k < StationCount)
+        m_chain.at(std::size_t(k - 1)).enable(m_host.now());
+    m_listener.roomChanged();
 }
 
-QString RoomShutdown::statusText() const
+bool RoomShutdown::chainRunning() const
 {
-    QStringList parts;
+    return std::any_of(m_chain.begin(), m_chain.end(), [](const TimerState &timer) { return timer.Enabled; });
+}
+
+std::u16string RoomShutdown::statusText() const
+{
+    std::u16string text;
 
     // The chain timer that fires first tells the next station; two chains
     // side by side show the nearer one.
+    const auto now = m_host.now();
     int next = 0;
-    int remaining = 0;
-    for (int k = 2; k <= room::StationCount; ++k) {
-        const QTimer *timer = chainTimer(k);
-        if (timer->isActive() && (next == 0 || timer->remainingTime() < remaining)) {
+    auto remaining = std::chrono::system_clock::duration::max();
+    for (int k = 2; k <= StationCount; ++k) {
+        const TimerState &timer = chainTimer(k);
+        const auto left = timer.enabledAt + timer.Interval - now;
+        if (timer.Enabled && left < remaining) {
             next = k;
-            remaining = timer->remainingTime();
+            remaining = left;
         }
     }
     if (next != 0) {
-        const int seconds = (std::max(remaining, 0) + 999) / 1000;
-        parts.append(u"Extinction de la salle : %1 dans %2 s."_s.arg(room::stationName(next)).arg(seconds));
+        const auto seconds = std::max<long long>(0, std::chrono::ceil<std::chrono::seconds>(remaining).count());
+        text = u"Extinction de la salle : " + stationName(next) + u" dans " + number(seconds) + u" s.";
     }
 
-    // One sentence per distinct error, naming every station it hit.
-    QList<LaunchFailure> errors;
-    QList<QStringList> stations;
-    for (auto it = m_failures.cbegin(); it != m_failures.cend(); ++it) {
-        const qsizetype at = errors.indexOf(it.value());
-        if (at < 0) {
-            errors.append(it.value());
-            stations.append({room::stationName(it.key())});
+    if (m_lastOrder) {
+        if (!text.empty())
+            text += u' ';
+        const std::u16string at = timeOfDayText(m_host, m_lastOrder->at);
+        if (m_lastOrder->failure) {
+            text += u"Arrêt non lancé pour " + stationName(m_lastOrder->station) + u" à " + at + u" : erreur " +
+                    number(m_lastOrder->failure->number) + u", " + m_lastOrder->failure->description + u'.';
         } else {
-            stations[at].append(room::stationName(it.key()));
+            text += u"Redémarrage demandé pour " + stationName(m_lastOrder->station) + u" à " + at + u'.';
         }
     }
-    const QString tool = QString::fromStdU16String(platform::hostPath(room::ShutdownTool).u16string());
-    for (qsizetype i = 0; i < errors.size(); ++i) {
-        parts.append(u"Arrêt non lancé pour %1 : erreur %2, %3 (%4)."_s.arg(
-            stations[i].join(u", "_s), QString::number(errors[i].number), errors[i].description, tool));
-    }
-    return parts.join(u"  "_s);
+    return text;
 }
+
+} // namespace room
