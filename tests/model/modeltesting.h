@@ -1,0 +1,62 @@
+#pragma once
+// What the model's tests share: printers for doctest, a listener that counts
+// what the model tells it, and the room on an in-memory host.
+
+#include "memoryhost.h"
+#include "roomlistener.h"
+#include "roommonitor.h"
+#include "roompaths.h"
+#include "roomshutdown.h"
+
+#include <doctest/doctest.h>
+
+#include <string>
+#include <vector>
+
+namespace doctest {
+template <>
+struct StringMaker<std::u16string> {
+    static String convert(const std::u16string &text) { return ("\"" + platform::toUtf8(text) + "\"").c_str(); }
+};
+template <>
+struct StringMaker<std::vector<std::u16string>> {
+    static String convert(const std::vector<std::u16string> &texts)
+    {
+        std::string out = "{";
+        for (const std::u16string &text : texts)
+            out += (out.size() > 1 ? ", \"" : "\"") + platform::toUtf8(text) + "\"";
+        return (out + "}").c_str();
+    }
+};
+} // namespace doctest
+
+// Notes every call, in order: "busy", "idle", "changed".
+struct RecordingListener final : room::RoomListener {
+    std::vector<std::string> calls;
+    void busyChanged(bool busy) override { calls.push_back(busy ? "busy" : "idle"); }
+    void roomChanged() override { calls.push_back("changed"); }
+};
+
+// The room as the panel wires it, on a host held in memory whose clock
+// starts at 08:30:00 local time.
+struct Room {
+    platform::MemoryHost host;
+    RecordingListener listener;
+    room::RoomMonitor monitor{host, listener};
+    room::RoomShutdown shutdown{host, listener, [](int index) { return room::stationName(index); },
+                                [this] { return monitor.ShutdownArgs(); }};
+
+    Room() { host.time = std::chrono::system_clock::time_point(std::chrono::hours(8) + std::chrono::minutes(30)); }
+};
+
+// One record line in the fixed columns: two backslashes, the computer name
+// in columns 3 on, the user name from column 24, the idle time ending in
+// column 52, CR LF.
+inline std::string sessionLine(const std::string &computer, const std::string &user, const std::string &idleTime)
+{
+    std::string line = "\\\\" + computer;
+    line.resize(23, ' ');
+    line += user;
+    line.resize(52 - idleTime.size(), ' ');
+    return line + idleTime + "\r\n";
+}
