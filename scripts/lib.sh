@@ -1,9 +1,10 @@
 # Shared by the scripts: installing what is missing and building.
 # Source it; it expects $root to be the repository's top folder.
 
-# The Debian packages the panel needs to build and run its tests.
+# The Debian packages the panel needs to build and run its tests: the Qt
+# front-end, and doctest for the model's tests.
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
-                fonts-liberation2)
+                fonts-liberation2 doctest-dev)
 
 # For the sanitized build, the fuzzer and the reader's code-page tests:
 # libFuzzer comes with clang's runtime; llvm-symbolizer names the lines of a
