@@ -11,6 +11,7 @@
 #include <langinfo.h>
 #include <mutex>
 #include <spawn.h>
+#include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <system_error>
@@ -22,10 +23,29 @@ namespace platform {
 
 namespace {
 
+// The XSI strerror_r returns a status and fills the buffer; the GNU one
+// returns the text, which need not be in the buffer. Either is taken.
+[[maybe_unused]] const char *strerrorText(int status, const char *buffer)
+{
+    return status == 0 ? buffer : nullptr;
+}
+[[maybe_unused]] const char *strerrorText(const char *text, const char *)
+{
+    return text;
+}
+
+// strerror's text in the language of the locale's messages, which glibc
+// gives in the locale's code set: decoded from it, as any other text of this
+// host, so that "Permission non accordée" reaches the operator as written.
 std::u16string describe(int number)
 {
-    const std::string text = std::generic_category().message(number);
-    return std::u16string(text.begin(), text.end()); // strerror in the C locale is ASCII
+    char buffer[256] = {};
+    const char *text = strerrorText(::strerror_r(number, buffer, sizeof buffer), buffer);
+    if (!text || !*text) {
+        const std::string digits = std::to_string(number);
+        return u"system error " + std::u16string(digits.begin(), digits.end());
+    }
+    return decodeSystemText(text);
 }
 
 // Waits for the program in a thread of its own, so that its end never leaves

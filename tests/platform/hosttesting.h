@@ -1,0 +1,68 @@
+#pragma once
+// What the host layer's tests share on every host: a drive D: of their own,
+// waiting on a condition, and printing UTF-16 texts when a check fails.
+
+#include "platform.h"
+
+#include <doctest/doctest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+namespace doctest {
+template <>
+struct StringMaker<std::u16string> {
+    static String convert(const std::u16string &text) { return ('"' + platform::toUtf8(text) + '"').c_str(); }
+};
+template <>
+struct StringMaker<std::vector<std::u16string>> {
+    static String convert(const std::vector<std::u16string> &texts)
+    {
+        std::string out = "{";
+        for (const std::u16string &text : texts)
+            out += (out.size() > 1 ? ", \"" : " \"") + platform::toUtf8(text) + '"';
+        return (out + " }").c_str();
+    }
+};
+} // namespace doctest
+
+// Drive D: with an empty folder talvero\ in it, for the life of the object.
+// On POSIX a temporary folder that SALLE30_DRIVE_D names meanwhile; on
+// Windows the real d:\ (under Wine, a fresh folder that the test runner
+// maps), whose talvero\ is emptied at both ends. One at a time.
+class TrialDrive {
+public:
+    TrialDrive();
+    ~TrialDrive();
+    TrialDrive(const TrialDrive &) = delete;
+    TrialDrive &operator=(const TrialDrive &) = delete;
+
+    // The host file of d:\talvero\<name>, as the program under test finds it.
+    static std::filesystem::path path(std::u16string_view name);
+    // Writes d:\talvero\<name> with exactly these bytes; false when it cannot.
+    static bool write(std::u16string_view name, std::string_view bytes);
+    // The bytes of d:\talvero\<name>, or nothing when it cannot be read.
+    static std::optional<std::string> read(std::u16string_view name);
+
+private:
+    std::filesystem::path m_root;
+    std::optional<std::string> m_previousDrive;
+};
+
+// Polls `done` until it holds or `timeout` has passed; whether it held.
+template <typename Condition>
+bool waitUntil(Condition done, std::chrono::milliseconds timeout = std::chrono::seconds(30))
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return done();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}

@@ -1,0 +1,295 @@
+// The POSIX host on real files and real programs: drive D: as a folder,
+// what a path may name besides a file, launches of programs that are
+// missing, refuse to start or run on, and the host's texts in the
+// operator's language.
+
+#include "hosttesting.h"
+#include "operatorlocale.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Copies a stand-in of tests/scripts to d:\talvero\<name>, executable or not.
+void installStandIn(std::u16string_view name, const char *script, bool executable = true)
+{
+    const std::filesystem::path target = TrialDrive::path(name);
+    std::filesystem::copy_file(std::filesystem::path(SALLE30_TEST_SCRIPTS) / script, target,
+                               std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::permissions(target, executable ? std::filesystem::perms(0700) : std::filesystem::perms(0600));
+}
+
+// The NUL-ended arguments that record-args wrote for d:\talvero\<name>.
+// Arguments go to a program in UTF-8, whatever the locale.
+std::vector<std::string> recordedArguments(std::u16string_view name)
+{
+    std::optional<std::string> bytes;
+    if (!waitUntil([&] { return (bytes = TrialDrive::read(std::u16string(name) + u".args")).has_value(); }))
+        return {"<never written>"};
+    std::vector<std::string> arguments;
+    for (std::size_t start = 0, end; (end = bytes->find('\0', start)) != std::string::npos; start = end + 1)
+        arguments.push_back(bytes->substr(start, end - start));
+    return arguments;
+}
+
+std::vector<std::string> inUtf8(const std::vector<std::u16string> &texts)
+{
+    std::vector<std::string> out;
+    for (const std::u16string &text : texts)
+        out.push_back(platform::toUtf8(text));
+    return out;
+}
+
+const std::u16string ShutdownLine = u"d:\\talvero\\shutcmd.exe \\\\PC3001 /R /T:120 \"Attention cet ordinateur se "
+                                    u"relance dans 2 minutes. Vous devez fermer votre session et sortir de la "
+                                    u"salle dans les 5 minutes.\"";
+
+// Puts an environment variable back as it was when the object goes.
+class SavedVariable {
+public:
+    explicit SavedVariable(const char *name) : m_name(name)
+    {
+        if (const char *value = std::getenv(name))
+            m_value = value;
+    }
+    ~SavedVariable()
+    {
+        if (m_value)
+            ::setenv(m_name, m_value->c_str(), 1);
+        else
+            ::unsetenv(m_name);
+    }
+    SavedVariable(const SavedVariable &) = delete;
+    SavedVariable &operator=(const SavedVariable &) = delete;
+
+private:
+    const char *m_name;
+    std::optional<std::string> m_value;
+};
+
+} // namespace
+
+TEST_CASE("hostPath puts drive D: where SALLE30_DRIVE_D says")
+{
+    const struct {
+        const char *name;
+        const char *drive; // nullptr: the variable unset
+        std::u16string_view windowsPath;
+        const char *hostPath;
+    } rows[] = {
+        {"default drive", nullptr, u"d:\\talvero\\dcon.txt", "/mnt/d/talvero/dcon.txt"},
+        {"empty variable as unset", "", u"d:\\talvero\\dcon.txt", "/mnt/d/talvero/dcon.txt"},
+        {"drive from the environment", "/srv/d", u"d:\\talvero\\dcon.txt", "/srv/d/talvero/dcon.txt"},
+        {"capital letter, forward slashes", "/srv/d", u"D:/talvero/x", "/srv/d/talvero/x"},
+        {"trailing slash on the drive", "/srv/d/", u"D:\\talvero\\x", "/srv/d/talvero/x"},
+        {"drive root without slash", "/srv/d", u"d:talvero", "/srv/d/talvero"},
+        {"accented name", "/srv/d", u"d:\\élèves\\liste.txt", "/srv/d/élèves/liste.txt"},
+        {"other drive left alone", "/srv/d", u"c:\\x", "c:/x"},
+    };
+    const SavedVariable saved("SALLE30_DRIVE_D");
+    for (const auto &row : rows) {
+        INFO(row.name);
+        if (row.drive)
+            ::setenv("SALLE30_DRIVE_D", row.drive, 1);
+        else
+            ::unsetenv("SALLE30_DRIVE_D");
+        CHECK(platform::hostPath(row.windowsPath).string() == row.hostPath);
+    }
+}
+
+TEST_CASE("ReadOnlyFile keeps only a regular file open, and never blocks")
+{
+    const TrialDrive drive;
+    const std::filesystem::path path = TrialDrive::path(u"dcon.txt");
+    const struct {
+        const char *name;
+        void (*make)(const std::filesystem::path &);
+        platform::Failure failure;
+    } rows[] = {
+        {"missing", [](const std::filesystem::path &) {}, {ENOENT, u"No such file or directory"}},
+        {"directory", [](const std::filesystem::path &p) { std::filesystem::create_directory(p); },
+         {EISDIR, u"Is a directory"}},
+        // Opening a FIFO waits for a writer; reading a device may never end.
+        {"FIFO without a writer", [](const std::filesystem::path &p) { REQUIRE(::mkfifo(p.c_str(), 0600) == 0); },
+         {EINVAL, u"Not a regular file"}},
+        {"link to an endless device",
+         [](const std::filesystem::path &p) { std::filesystem::create_symlink("/dev/zero", p); },
+         {EINVAL, u"Not a regular file"}},
+        {"link to nowhere", [](const std::filesystem::path &p) { std::filesystem::create_symlink("absent", p); },
+         {ENOENT, u"No such file or directory"}},
+    };
+    for (const auto &row : rows) {
+        INFO(row.name);
+        std::filesystem::remove_all(path);
+        row.make(path);
+        ::alarm(20); // a hang ends the test program
+        const auto opened = platform::ReadOnlyFile::open(path);
+        ::alarm(0);
+        REQUIRE(std::holds_alternative<platform::Failure>(opened));
+        CHECK(std::get<platform::Failure>(opened) == row.failure);
+    }
+}
+
+// The session list command renames a new list over the one the panel may be
+// reading: the open file still gives the old list's bytes, size and time.
+TEST_CASE("ReadOnlyFile reads the file it opened, though another is renamed over it")
+{
+    const TrialDrive drive;
+    const std::string before = "\\\\PC3001               BEFORE               00:00:01\r\n";
+    REQUIRE(TrialDrive::write(u"dcon.txt", before));
+    const auto writtenAt = std::chrono::sys_days(std::chrono::year(2026) / 12 / 1) + 7h + 250ms;
+    const ::timespec times[2] = {{0, UTIME_OMIT}, {std::chrono::system_clock::to_time_t(writtenAt), 250'000'000}};
+    REQUIRE(::utimensat(AT_FDCWD, TrialDrive::path(u"dcon.txt").c_str(), times, 0) == 0);
+    auto opened = platform::ReadOnlyFile::open(TrialDrive::path(u"dcon.txt"));
+    REQUIRE(std::holds_alternative<platform::ReadOnlyFile>(opened));
+    platform::ReadOnlyFile &file = std::get<platform::ReadOnlyFile>(opened);
+
+    REQUIRE(TrialDrive::write(u"dcon.new", before + before + before));
+    std::filesystem::rename(TrialDrive::path(u"dcon.new"), TrialDrive::path(u"dcon.txt"));
+
+    CHECK(file.size() == before.size());
+    CHECK(file.lastWritten() == writtenAt);
+    std::string read;
+    char buffer[16];
+    for (;;) {
+        const auto got = file.read(buffer);
+        REQUIRE(std::holds_alternative<std::size_t>(got));
+        if (std::get<std::size_t>(got) == 0)
+            break;
+        read.append(buffer, std::get<std::size_t>(got));
+    }
+    CHECK(read == before);
+}
+
+TEST_CASE("launchDetached starts the program, or says why it cannot, and never waits")
+{
+    const struct {
+        const char *name;
+        const char *script; // installed as d:\talvero\shutcmd.exe; nullptr: nothing there
+        bool executable;
+        std::u16string_view line;
+        int failure; // errno, or 0: started
+        std::vector<std::u16string> arguments; // as the program got them; empty: it never ran
+    } rows[] = {
+        {"the shutdown command, split as Windows would", "record-args", true, ShutdownLine, 0,
+         {u"\\\\PC3001", u"/R", u"/T:120",
+          u"Attention cet ordinateur se relance dans 2 minutes. Vous devez fermer votre session et sortir de la "
+          u"salle dans les 5 minutes."}},
+        {"accented argument", "record-args", true, u"d:\\talvero\\shutcmd.exe \"élève à l'école\"", 0,
+         {u"élève à l'école"}},
+        {"missing program", nullptr, true, ShutdownLine, ENOENT, {}},
+        {"program not executable", "record-args", false, ShutdownLine, EACCES, {}},
+        // The host would cut the line at the NUL and start what comes before.
+        {"NUL inside the line", "record-args", true, std::u16string_view(u"d:\\talvero\\shutcmd.exe\0 /R", 26),
+         EINVAL, {}},
+        {"program that never ends", "never-ends", true, ShutdownLine, 0, {}},
+    };
+    for (const auto &row : rows) {
+        INFO(row.name);
+        const TrialDrive drive;
+        if (row.script)
+            installStandIn(u"shutcmd.exe", row.script, row.executable);
+        ::alarm(20);
+        const auto failure = platform::launchDetached(row.line);
+        ::alarm(0);
+        CHECK(failure.value_or(platform::Failure{}).number == row.failure);
+        if (!row.arguments.empty())
+            CHECK(recordedArguments(u"shutcmd.exe") == inUtf8(row.arguments));
+        else if (row.failure == 0)
+            CHECK(waitUntil([] { return TrialDrive::read(u"shutcmd.exe.runs").has_value(); }));
+        else
+            CHECK(!std::filesystem::exists(TrialDrive::path(u"shutcmd.exe.args")));
+    }
+}
+
+TEST_CASE("The host's error texts come in the operator's language, accents intact")
+{
+    for (const OperatorLocale &locale : OperatorLocales) {
+        INFO(locale.name);
+        const TrialDrive drive;
+        std::filesystem::create_directory(TrialDrive::path(u"dossier"));
+        installStandIn(u"shutcmd.exe", "record-args", false);
+        const UsingLocale using_(locale);
+
+        const auto missing = platform::ReadOnlyFile::open(TrialDrive::path(u"absent.txt"));
+        const auto directory = platform::ReadOnlyFile::open(TrialDrive::path(u"dossier"));
+        const auto refused = platform::launchDetached(ShutdownLine);
+        REQUIRE(std::holds_alternative<platform::Failure>(missing));
+        REQUIRE(std::holds_alternative<platform::Failure>(directory));
+        REQUIRE(refused);
+        CHECK(std::get<platform::Failure>(missing) == platform::Failure{ENOENT, std::u16string(locale.noSuchFile)});
+        CHECK(std::get<platform::Failure>(directory) ==
+              platform::Failure{EISDIR, std::u16string(locale.isADirectory)});
+        CHECK(*refused == platform::Failure{EACCES, std::u16string(locale.permissionDenied)});
+    }
+}
+
+TEST_CASE("decodeSystemText decodes the locale's code set")
+{
+    const struct {
+        const char *name;
+        const OperatorLocale &locale;
+        std::string_view bytes;
+        std::u16string_view text;
+    } rows[] = {
+        {"UTF-8: ASCII and NUL", OperatorLocales[1], std::string_view("a\0b", 3), std::u16string_view(u"a\0b", 3)},
+        {"UTF-8: two, three and four bytes", OperatorLocales[1], "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80",
+         u"é€\U0001F600"},
+        {"UTF-8: lone continuation byte", OperatorLocales[1], "a\x80"
+                                                              "b",
+         u"a\uFFFDb"},
+        {"UTF-8: cut-off sequence at the end", OperatorLocales[1], "\xE2\x82", u"\uFFFD\uFFFD"},
+        {"UTF-8: overlong form", OperatorLocales[1], "\xC0\x80\xE0\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD"},
+        {"UTF-8: encoded surrogate", OperatorLocales[1], "\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},
+        {"UTF-8: beyond U+10FFFF", OperatorLocales[1], "\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
+        {"UTF-8: a Latin-9 byte", OperatorLocales[1], "Fran\xE7ois", u"Fran\uFFFDois"},
+        {"Latin-9: accented letters", OperatorLocales[2], "Fran\xE7ois \xE9l\xE8ve", u"François élève"},
+        {"Latin-9: the letters it has that Latin-1 has not", OperatorLocales[2], "\xA4 \xBD \xA6",
+         u"€ œ Š"},
+        {"Latin-9: UTF-8 bytes are two letters each", OperatorLocales[2], "\xC3\xA9", u"Ã©"},
+    };
+    for (const auto &row : rows) {
+        INFO(row.name);
+        const UsingLocale using_(row.locale);
+        CHECK(platform::decodeSystemText(row.bytes) == std::u16string(row.text));
+    }
+}
+
+TEST_CASE("localTimeOfDay follows the host's time zone")
+{
+    using std::chrono::sys_days;
+    const struct {
+        const char *name;
+        const char *zone;
+        std::chrono::system_clock::time_point time;
+        platform::TimeOfDay local;
+    } rows[] = {
+        {"universal time", "UTC", sys_days(std::chrono::year(2026) / 12 / 7) + 7h + 30min + 5s, {7, 30, 5}},
+        {"Paris in winter", "Europe/Paris", sys_days(std::chrono::year(2026) / 12 / 7) + 7h + 30min, {8, 30, 0}},
+        {"Paris in summer", "Europe/Paris", sys_days(std::chrono::year(2026) / 7 / 1) + 6h + 30min, {8, 30, 0}},
+        {"past midnight in Paris", "Europe/Paris", sys_days(std::chrono::year(2026) / 12 / 7) + 23h + 1min,
+         {0, 1, 0}},
+    };
+    {
+        const SavedVariable saved("TZ");
+        for (const auto &row : rows) {
+            INFO(row.name);
+            ::setenv("TZ", row.zone, 1);
+            ::tzset();
+            const platform::TimeOfDay local = platform::localTimeOfDay(row.time);
+            CHECK(local.hour == row.local.hour);
+            CHECK(local.minute == row.local.minute);
+            CHECK(local.second == row.local.second);
+        }
+    }
+    ::tzset();
+}
