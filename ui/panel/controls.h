@@ -141,6 +141,32 @@ inline std::u16string tileElementDescription(room::TileElement element)
     return {};
 }
 
+// What station N's tile shows, in words, for assistive technology: the
+// description of its shutdown button, so that walking the buttons tells the
+// whole room. "aucune session"; "session de m.lefebvre, inactive depuis
+// 02:18:14" when the tile has the idle mark; "session de USER17, en cours,
+// inactivité 00:12:41" when it has not. An empty user name or idle time
+// leaves its part out.
+inline std::u16string stationStateDescription(const room::StationTile &tile)
+{
+    using room::TileState;
+    if (tile.state == TileState::NoSession)
+        return u"aucune session";
+    std::u16string text = u"session";
+    if (!tile.userName.empty())
+        text += u" de " + tile.userName;
+    if (tile.state == TileState::InSessionIdle) {
+        text += u", inactive";
+        if (!tile.idleTime.empty())
+            text += u" depuis " + tile.idleTime;
+    } else {
+        text += u", en cours";
+        if (!tile.idleTime.empty())
+            text += u", inactivité " + tile.idleTime;
+    }
+    return text;
+}
+
 struct Rgb {
     std::uint8_t red, green, blue;
 };

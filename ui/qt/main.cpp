@@ -1,19 +1,16 @@
-#include "clock.h"
-#include "launcher.h"
+#include "platform.h"
 #include "salle30window.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
-    // Made before the application, so they outlive the window however late
-    // Qt deletes it.
-    HostLauncher launcher;
-    SystemClock clock;
-
+    // QApplication sets the locale from the environment (setlocale(LC_ALL,
+    // "")), which the session list's code page follows.
     QApplication app(argc, argv);
-    // The window deletes itself when it is closed.
-    auto *window = new Salle30(launcher, clock);
+    // The window deletes itself when it is closed; the host lives as long
+    // as the program.
+    auto *window = new Salle30(platform::systemHost());
     window->show();
     return app.exec();
 }

@@ -1,9 +1,13 @@
 #include "panelwidgets.h"
 
+#include <QAccessibleWidget>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
-#include <QStyle>
 #include <QSvgRenderer>
+#include <QVBoxLayout>
+
+#include <utility>
 
 PictureBox::PictureBox(QSvgRenderer *picture, QWidget *parent) : QWidget(parent), m_picture(picture)
 {
@@ -53,38 +57,56 @@ void StationButton::paintEvent(QPaintEvent *event)
     painter.drawRect(caption.adjusted(0, 0, -1, -1));
 }
 
-StatusLine::StatusLine(QWidget *parent) : QLabel(parent)
+StatusArea::StatusArea(QWidget *parent) : QFrame(parent)
 {
-    setTextFormat(Qt::PlainText);
-    setWordWrap(false);
-    setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    // The window's own face, not the plan's yellow: the texts are news
+    // about the room, not part of its plan.
+    setPalette(QGuiApplication::palette());
+    setAutoFillBackground(true);
+    auto *texts = new QVBoxLayout(this);
+    texts->setContentsMargins(4, 2, 4, 2);
+    texts->setSpacing(0);
+    auto label = [&](const QString &name) {
+        auto *text = new QLabel(this);
+        text->setObjectName(name);
+        text->setTextFormat(Qt::PlainText);
+        text->setWordWrap(true);
+        text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        text->hide();
+        texts->addWidget(text);
+        return text;
+    };
+    m_room = label(QStringLiteral("roomStatus"));
+    m_shutdown = label(QStringLiteral("shutdownStatus"));
+    texts->addStretch(1);
 }
 
-void StatusLine::setLine(const QString &text)
+void StatusArea::setTexts(const QString &room, const QString &shutdown)
 {
-    if (text == this->text())
-        return;
-    setText(text);
-    setToolTip(text);
+    for (auto [label, text] : {std::pair{m_room, room}, std::pair{m_shutdown, shutdown}}) {
+        if (label->text() != text)
+            label->setText(text);
+        label->setVisible(!text.isEmpty());
+    }
 }
 
-QSize StatusLine::sizeHint() const
+QSize StatusArea::sizeHint() const
 {
-    return {0, minimumSizeHint().height()};
+    const QMargins frame = contentsMargins();
+    const QMargins texts = layout()->contentsMargins();
+    return {0, frame.top() + frame.bottom() + texts.top() + texts.bottom() + Lines * fontMetrics().lineSpacing()};
 }
 
-QSize StatusLine::minimumSizeHint() const
+QSize StatusArea::minimumSizeHint() const
 {
-    const QMargins m = contentsMargins();
-    return {0, fontMetrics().height() + m.top() + m.bottom() + 2 * margin()};
+    return sizeHint();
 }
 
-void StatusLine::paintEvent(QPaintEvent *)
+QAccessibleInterface *pictureBoxAccessible(const QString &className, QObject *object)
 {
-    QPainter painter(this);
-    drawFrame(&painter);
-    const QRect area = contentsRect().marginsRemoved(QMargins(margin(), margin(), margin(), margin()));
-    const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, area.width());
-    style()->drawItemText(&painter, area, int(alignment()), palette(), isEnabled(), shown, foregroundRole());
+    // Without this a picture is a bare "filler" that screen readers pass over.
+    if (className == QLatin1String("PictureBox") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Graphic);
+    return nullptr;
 }

@@ -1,10 +1,12 @@
 #pragma once
 // The few widgets of the room panel that Qt has no ready match for.
 
+#include <QFrame>
 #include <QLabel>
 #include <QPixmap>
 #include <QToolButton>
 
+class QAccessibleInterface;
 class QSvgRenderer;
 
 // A fixed picture of the plan: the SVG stretched over the whole widget, the
@@ -39,19 +41,27 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 };
 
-// One line of text that never asks its window for room: it is as wide as it
-// is given, and what does not fit ends in an ellipsis. text() and the tool
-// tip keep the whole text.
-class StatusLine final : public QLabel {
+// The status area under the plan: the room's news above, the shutdown's
+// below, each word-wrapped over the whole width. It asks for the height of
+// Lines lines of text and no width of its own: whoever places it gives it
+// the plan's width or more. An empty text takes no line.
+class StatusArea final : public QFrame {
     Q_OBJECT
 public:
-    explicit StatusLine(QWidget *parent = nullptr);
+    static constexpr int Lines = 4;
 
-    void setLine(const QString &text);
+    explicit StatusArea(QWidget *parent = nullptr);
+
+    void setTexts(const QString &room, const QString &shutdown);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-protected:
-    void paintEvent(QPaintEvent *event) override;
+private:
+    QLabel *m_room;
+    QLabel *m_shutdown;
 };
+
+// The accessible interface of a PictureBox: an image, named by its
+// accessible name. Install it once with QAccessible::installFactory().
+QAccessibleInterface *pictureBoxAccessible(const QString &className, QObject *object);

@@ -1,17 +1,21 @@
 #include "salle30window.h"
 
+#include "controls.h"
 #include "layout.h"
 #include "panelwidgets.h"
 #include "roommonitor.h"
 #include "roomshutdown.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QIcon>
 #include <QMenuBar>
 #include <QPainter>
-#include <QStatusBar>
 #include <QSvgRenderer>
 #include <QTimer>
+
+#include <string>
+#include <string_view>
 
 using namespace Qt::StringLiterals;
 using room::TileElement;
@@ -25,33 +29,25 @@ static void initPictures()
 
 namespace {
 
-// Where each station button's click is bound: button N runs its own handler,
-// which shuts down the computer that the button's Tag names.
-struct ButtonBinding {
-    int station;
-    const char16_t *control;
-    const char16_t *handler;
-};
-constexpr ButtonBinding ButtonBindings[] = {
-    {1, u"PC3001", u"PC3001_Click"},   {2, u"PC3002", u"PC3002_Click"},   {3, u"PC3003", u"PC3003_Click"},
-    {4, u"PC3004", u"PC3004_Click"},   {5, u"Pc3005", u"Pc3005_Click"},   {6, u"PC3006", u"PC3006_Click"},
-    {7, u"PC3007", u"PC3007_Click"},   {8, u"PC3008", u"PC3008_Click"},   {9, u"PC3009", u"PC3009_Click"},
-    {10, u"PC3010", u"PC3010_Click"},  {11, u"PC3011", u"PC3011_Click"},  {12, u"PC3012", u"PC3012_Click"},
-};
+// The model's texts become QStrings here, at the edge, and nowhere else.
+QString toQString(std::u16string_view text)
+{
+    return QString::fromUtf16(text.data(), qsizetype(text.size()));
+}
 
-const QColor PlanBackground(255, 255, 192);
-const QColor UserLabelBackground(255, 224, 192);
-const QColor IdleTimeLabelBackground(192, 192, 255);
-
-// The button picture is drawn at its natural size above the caption.
-constexpr QSize ButtonPictureSize(50, 57);
+QColor toQColor(panel::Rgb colour)
+{
+    return QColor(colour.red, colour.green, colour.blue);
+}
 
 // A style sheet rather than the palette: most styles, Windows' among them,
 // paint push buttons from their own theme and ignore a palette's button
 // colour. The raised and sunken edges stand in for the theme's.
-const auto ButtonStyle = uR"(
+QString buttonStyle()
+{
+    return uR"(
 QToolButton {
-    background-color: rgb(192, 255, 192);
+    background-color: rgb(%1, %2, %3);
     border-style: solid;
     border-width: 2px;
     border-top-color: rgb(255, 255, 255);
@@ -72,31 +68,10 @@ QToolButton:pressed {
     border-right-color: rgb(255, 255, 255);
     border-bottom-color: rgb(255, 255, 255);
 }
-)"_s;
+)"_s.arg(panel::ButtonFace.red).arg(panel::ButtonFace.green).arg(panel::ButtonFace.blue);
+}
 
 enum Picture { Computer, Stop, Session, User, Idle };
-
-// What each tile control shows, for assistive technology.
-QString elementDescription(TileElement element)
-{
-    switch (element) {
-    case TileElement::Image:
-        return u"aucune session"_s;
-    case TileElement::ImageBis:
-        return u"session ouverte"_s;
-    case TileElement::ImageTer:
-        return u"utilisateur"_s;
-    case TileElement::ImageQ:
-        return u"inactif"_s;
-    case TileElement::Label:
-        return u"nom de l'utilisateur"_s;
-    case TileElement::LabelBis:
-        return u"deuxième ligne"_s;
-    case TileElement::LabelTer:
-        return u"temps d'inactivité"_s;
-    }
-    return {};
-}
 
 QPixmap renderPicture(QSvgRenderer &picture, QSize size, int scale)
 {
@@ -111,8 +86,8 @@ QPixmap renderPicture(QSvgRenderer &picture, QSize size, int scale)
 
 QFont buttonFont()
 {
-    QFont font(u"Times New Roman"_s);
-    font.setPointSizeF(11.25);
+    QFont font(toQString(panel::CaptionFontFamily));
+    font.setPointSizeF(panel::ButtonFontPoints);
     font.setBold(true);
     font.setItalic(true);
     return font;
@@ -120,10 +95,16 @@ QFont buttonFont()
 
 QFont idleTimeFont()
 {
-    QFont font(u"Times New Roman"_s);
-    font.setPointSizeF(9);
+    QFont font(toQString(panel::CaptionFontFamily));
+    font.setPointSizeF(panel::IdleTimeFontPoints);
     font.setBold(true);
     return font;
+}
+
+QRect toQRect(const layout::TwipRect &twips)
+{
+    const layout::TwipRect pixels = layout::toPixels(twips);
+    return {pixels.left, pixels.top, pixels.width, pixels.height};
 }
 
 void setBackground(QWidget *widget, const QColor &colour)
@@ -134,32 +115,48 @@ void setBackground(QWidget *widget, const QColor &colour)
     widget->setAutoFillBackground(true);
 }
 
-// The central area: the plan in its top-left corner and, when the window is
-// larger than the plan, the same light yellow around it. It asks for the
-// plan's size but lets the window shrink below it, cutting the plan off.
+// The central area: the plan in its top-left corner, the status area under
+// it as wide as the area, and, when the window is larger than both, the same
+// light yellow around them. It asks for room for both but lets the window
+// shrink below that, cutting the plan off.
 class RoomArea final : public QWidget {
 public:
-    explicit RoomArea(QSize planSize) : m_planSize(planSize) {}
-    QSize sizeHint() const override { return m_planSize; }
+    RoomArea(QSize planSize, QWidget *status) : m_planSize(planSize), m_status(status)
+    {
+        m_status->setParent(this);
+    }
+    QSize sizeHint() const override { return m_planSize + QSize(0, m_status->sizeHint().height()); }
     QSize minimumSizeHint() const override { return {0, 0}; }
+
+protected:
+    void resizeEvent(QResizeEvent *) override
+    {
+        m_status->setGeometry(0, m_planSize.height(), qMax(width(), m_planSize.width()),
+                              m_status->sizeHint().height());
+    }
 
 private:
     QSize m_planSize;
+    QWidget *m_status;
 };
 
 } // namespace
 
-Salle30::Salle30(Launcher &launcher, const Clock &clock, QWidget *parent) : QMainWindow(parent)
+Salle30::Salle30(platform::Host &host, QWidget *parent) : QMainWindow(parent)
 {
     initPictures();
-    setObjectName(u"Salle30"_s);
-    setWindowTitle(u"Salle Talvero 30"_s);
+    static const bool accessiblePictures = (QAccessible::installFactory(pictureBoxAccessible), true);
+    Q_UNUSED(accessiblePictures);
+    setObjectName(toQString(panel::WindowName));
+    setWindowTitle(toQString(panel::WindowTitle));
     setAttribute(Qt::WA_DeleteOnClose);
 
-    m_monitor = new RoomMonitor(launcher, clock, this);
-    m_shutdown = new RoomShutdown(
-        launcher, [this](int index) { return m_buttons.at(std::size_t(index - 1))->property("Tag").toString(); },
-        [this] { return m_monitor->ShutdownArgs(); }, this);
+    room::RoomListener &listener = *this;
+    m_monitor = std::make_unique<room::RoomMonitor>(host, listener);
+    m_shutdown = std::make_unique<room::RoomShutdown>(
+        host, listener,
+        [this](int index) { return m_buttons.at(std::size_t(index - 1))->property("Tag").toString().toStdU16String(); },
+        [this] { return m_monitor->ShutdownArgs(); });
 
     const QString pictureFiles[] = {u":/pictures/computer.svg"_s, u":/pictures/stop.svg"_s,
                                     u":/pictures/session.svg"_s, u":/pictures/user.svg"_s,
@@ -176,24 +173,22 @@ Salle30::Salle30(Launcher &launcher, const Clock &clock, QWidget *parent) : QMai
     setWindowIcon(icon);
 
     createMenus();
-    setCentralWidget(createPlan());
-    createStatusLine();
-
-    connect(m_monitor, &RoomMonitor::roomChanged, this, &Salle30::showRoom);
-    connect(m_monitor, &RoomMonitor::busyChanged, this, &Salle30::setBusy);
-    connect(m_monitor, &RoomMonitor::statusChanged, this, &Salle30::showStatus);
-    connect(m_shutdown, &RoomShutdown::statusChanged, this, &Salle30::showStatus);
+    setCentralWidget(createRoomArea());
+    createTimers();
 
     // The plan's own size, whatever the screen: left to itself, a first
     // show would cap the window at two thirds of the screen.
     ensurePolished();
     resize(sizeHint());
 
-    // Every tile in NoSession until a read succeeds: a failed first read
-    // leaves the plan as it stands here.
-    showRoom();
+    // Every tile in NoSession and Timer1 counting before the first read: a
+    // failed first read leaves the plan as it stands here.
+    roomChanged();
     m_monitor->Form_Load();
 }
+
+// Out of line: the models' destructors are known here.
+Salle30::~Salle30() = default;
 
 void Salle30::Quitter_Click()
 {
@@ -202,38 +197,41 @@ void Salle30::Quitter_Click()
 
 void Salle30::createMenus()
 {
-    QMenu *fichier = menuBar()->addMenu(u"&Fichier"_s);
-    fichier->setObjectName(u"fichier"_s);
-    QAction *quitter = fichier->addAction(u"&Quitter"_s);
-    quitter->setObjectName(u"Quitter"_s);
-    connect(quitter, &QAction::triggered, this, &Salle30::Quitter_Click);
+    auto addItem = [this](QMenu *menu, const panel::MenuItemBinding &binding, auto handler) {
+        QAction *item = menu->addAction(toQString(binding.caption));
+        item->setObjectName(toQString(binding.control));
+        item->setProperty("handler", toQString(binding.handler));
+        connect(item, &QAction::triggered, this, handler);
+    };
 
-    QMenu *application = menuBar()->addMenu(u"&Application"_s);
-    application->setObjectName(u"Application"_s);
-    QAction *refresh = application->addAction(u"&Rafraîchir"_s);
-    refresh->setObjectName(u"refresh"_s);
-    connect(refresh, &QAction::triggered, m_monitor, &RoomMonitor::refresh_Click);
+    QMenu *fichier = menuBar()->addMenu(toQString(panel::FichierCaption));
+    fichier->setObjectName(toQString(panel::FichierMenu));
+    addItem(fichier, panel::QuitterItem, [this] { Quitter_Click(); });
+
+    QMenu *application = menuBar()->addMenu(toQString(panel::ApplicationCaption));
+    application->setObjectName(toQString(panel::ApplicationMenu));
+    addItem(application, panel::RefreshItem, [this] { m_monitor->refresh_Click(); });
     QAction *blanc01 = application->addSeparator();
-    blanc01->setObjectName(u"blanc01"_s);
-    QAction *stopall = application->addAction(u"&Eteindre tous les ordinateurs"_s);
-    stopall->setObjectName(u"Stopall"_s);
-    connect(stopall, &QAction::triggered, m_shutdown, &RoomShutdown::Stopall_Click);
+    blanc01->setObjectName(toQString(panel::SeparatorItem));
+    addItem(application, panel::StopallItem, [this] { m_shutdown->Stopall_Click(); });
 }
 
-QWidget *Salle30::createPlan()
+QWidget *Salle30::createRoomArea()
 {
-    const QRect planRect = layout::toPixels({0, 0, layout::PlanWidth, layout::PlanHeight});
-    auto *area = new RoomArea(planRect.size());
+    const QRect planRect = toQRect({0, 0, layout::PlanWidth, layout::PlanHeight});
+    m_status = new StatusArea;
+    m_status->setObjectName(u"statusArea"_s);
+    auto *area = new RoomArea(planRect.size(), m_status);
     area->setObjectName(u"roomArea"_s);
-    setBackground(area, PlanBackground);
+    setBackground(area, toQColor(panel::PlanBackground));
 
     auto *plan = new QWidget(area);
     plan->setObjectName(u"plan"_s);
     plan->setGeometry(planRect);
-    setBackground(plan, PlanBackground);
+    setBackground(plan, toQColor(panel::PlanBackground));
     // Once for the twelve buttons, the plan's only tool buttons: a sheet per
     // button was parsed, and given a style of its own, twelve times.
-    plan->setStyleSheet(ButtonStyle);
+    plan->setStyleSheet(buttonStyle());
 
     // Later siblings are drawn on top: the tiles go first so that each
     // button keeps its right edge over the stop picture, which starts one
@@ -243,10 +241,10 @@ QWidget *Salle30::createPlan()
     // One picture for the twelve buttons, drawn once.
     QIcon computer;
     for (int scale : {1, 2})
-        computer.addPixmap(renderPicture(*m_pictures[Computer], ButtonPictureSize, scale));
-    for (const ButtonBinding &binding : ButtonBindings)
-        createButton(plan, binding.station, QString::fromUtf16(binding.control), QString::fromUtf16(binding.handler),
-                     computer);
+        computer.addPixmap(renderPicture(*m_pictures[Computer],
+                                         QSize(panel::ButtonPictureWidth, panel::ButtonPictureHeight), scale));
+    for (const panel::ButtonBinding &binding : panel::ButtonBindings)
+        createButton(plan, binding.station, toQString(binding.control), computer);
 
     for (std::size_t i = 1; i < layout::TabOrder.size(); ++i)
         setTabOrder(m_buttons[std::size_t(layout::TabOrder[i - 1] - 1)],
@@ -257,15 +255,18 @@ QWidget *Salle30::createPlan()
 
 void Salle30::createTile(QWidget *plan, int index)
 {
-    const QString station = room::stationName(index);
+    const QString station = toQString(room::stationName(index));
     TileControls &tile = m_tiles[std::size_t(index - 1)];
 
     auto place = [&](QWidget *control, TileElement element) {
-        control->setObjectName(room::tileElementName(index, element));
-        control->setGeometry(layout::toPixels(layout::tileElementRect(index, element)));
+        control->setObjectName(toQString(panel::tileElementName(index, element)));
+        control->setGeometry(toQRect(layout::tileElementRect(index, element)));
         tile.elements[std::size_t(element)] = control;
     };
-    auto label = [&](TileElement element, const QColor &background, Qt::Alignment alignment) {
+    auto describe = [&](TileElement element) {
+        return u"%1 : %2"_s.arg(station, toQString(panel::tileElementDescription(element)));
+    };
+    auto label = [&](TileElement element, panel::Rgb background, Qt::Alignment alignment) {
         auto *control = new QLabel(plan);
         place(control, element);
         control->setTextFormat(Qt::PlainText);
@@ -273,21 +274,21 @@ void Salle30::createTile(QWidget *plan, int index)
         // Top alignment: a caption with a line break in it shows its first
         // line whole and the rest is cut off below.
         control->setAlignment(alignment | Qt::AlignTop);
-        setBackground(control, background);
-        control->setAccessibleDescription(u"%1 : %2"_s.arg(station, elementDescription(element)));
+        setBackground(control, toQColor(background));
+        control->setAccessibleDescription(describe(element));
         return control;
     };
     auto picture = [&](TileElement element, Picture which) {
         auto *control = new PictureBox(m_pictures[which], plan);
         place(control, element);
-        control->setAccessibleName(u"%1 : %2"_s.arg(station, elementDescription(element)));
+        control->setAccessibleName(describe(element));
     };
 
     // Labels under the pictures: the idle mark covers the end of the idle
     // time, the user picture the start of the user name.
-    tile.userName = label(TileElement::Label, UserLabelBackground, Qt::AlignLeft);
-    tile.secondLine = label(TileElement::LabelBis, UserLabelBackground, Qt::AlignLeft);
-    tile.idleTime = label(TileElement::LabelTer, IdleTimeLabelBackground, Qt::AlignHCenter);
+    tile.userName = label(TileElement::Label, panel::UserLabelBackground, Qt::AlignLeft);
+    tile.secondLine = label(TileElement::LabelBis, panel::UserLabelBackground, Qt::AlignLeft);
+    tile.idleTime = label(TileElement::LabelTer, panel::IdleTimeLabelBackground, Qt::AlignHCenter);
     tile.idleTime->setFont(idleTimeFont());
     picture(TileElement::Image, Stop);
     picture(TileElement::ImageBis, Session);
@@ -295,42 +296,62 @@ void Salle30::createTile(QWidget *plan, int index)
     picture(TileElement::ImageQ, Idle);
 }
 
-void Salle30::createButton(QWidget *plan, int index, const QString &objectName, const QString &handler,
-                           const QIcon &picture)
+void Salle30::createButton(QWidget *plan, int index, const QString &objectName, const QIcon &picture)
 {
-    Q_ASSERT(objectName == room::stationButtonName(index));
-    const QString station = room::stationName(index);
+    const panel::ButtonBinding &binding = panel::ButtonBindings.at(std::size_t(index - 1));
+    const QString station = toQString(room::stationName(index));
 
     auto *button = new StationButton(plan);
     button->setObjectName(objectName);
-    button->setGeometry(layout::toPixels(layout::buttonRect(index)));
+    button->setGeometry(toQRect(layout::buttonRect(index)));
     button->setText(station);
     button->setProperty("Tag", station);
-    button->setProperty("handler", handler);
-    button->setToolTip(u"Eteindre "_s + station);
+    button->setProperty("handler", toQString(binding.handler));
+    button->setToolTip(toQString(panel::stationButtonToolTip(index)));
     button->setFont(buttonFont());
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setIcon(picture);
-    button->setIconSize(ButtonPictureSize);
+    button->setIconSize(QSize(panel::ButtonPictureWidth, panel::ButtonPictureHeight));
     button->setFocusPolicy(Qt::StrongFocus);
-    connect(button, &QAbstractButton::clicked, m_shutdown, [shutdown = m_shutdown, index] {
-        shutdown->stationClick(index);
-    });
+    connect(button, &QAbstractButton::clicked, this, [this, index] { m_shutdown->stationClick(index); });
     m_buttons[std::size_t(index - 1)] = button;
 }
 
-void Salle30::createStatusLine()
+void Salle30::createTimers()
 {
-    m_statusLine = new StatusLine;
-    m_statusLine->setObjectName(u"statusLine"_s);
-    statusBar()->addPermanentWidget(m_statusLine, 1);
+    for (const panel::TimerBinding &binding : panel::TimerBindings) {
+        auto *timer = new QTimer(this);
+        timer->setObjectName(toQString(binding.control));
+        timer->setProperty("handler", toQString(binding.handler));
+        const int k = binding.timer;
+        if (k == 1)
+            connect(timer, &QTimer::timeout, this, [this] { m_monitor->Timer1_Timer(); });
+        else
+            connect(timer, &QTimer::timeout, this, [this, k] { m_shutdown->chainTick(k); });
+        m_timers[std::size_t(k - 1)] = timer;
+    }
 
     // Keeps the countdown of a room shutdown current between the chain's
-    // own ticks; it runs only while a chain timer does.
+    // own ticks; it runs only while the chain does.
     m_countdown = new QTimer(this);
     m_countdown->setObjectName(u"statusCountdown"_s);
     m_countdown->setInterval(1000);
     connect(m_countdown, &QTimer::timeout, this, &Salle30::showStatus);
+}
+
+void Salle30::busyChanged(bool busy)
+{
+    if (busy)
+        setCursor(Qt::WaitCursor);
+    else
+        unsetCursor();
+}
+
+void Salle30::roomChanged()
+{
+    showRoom();
+    showStatus();
+    followTimers();
 }
 
 void Salle30::showRoom()
@@ -339,38 +360,44 @@ void Salle30::showRoom()
     for (int index = 1; index <= room::StationCount; ++index) {
         const room::StationTile &tile = tiles.tile(index);
         TileControls &controls = m_tiles[std::size_t(index - 1)];
-        controls.userName->setText(tile.userName);
-        controls.secondLine->setText(tile.secondLine);
-        controls.idleTime->setText(tile.idleTime);
+        controls.userName->setText(toQString(tile.userName));
+        controls.secondLine->setText(toQString(tile.secondLine));
+        controls.idleTime->setText(toQString(tile.idleTime));
         for (TileElement element : room::AllTileElements)
             controls.elements[std::size_t(element)]->setVisible(tile.isVisible(element));
+        StationButton *button = m_buttons[std::size_t(index - 1)];
+        const QString description = toQString(panel::stationStateDescription(tile));
+        if (button->accessibleDescription() != description)
+            button->setAccessibleDescription(description);
     }
-}
-
-void Salle30::setBusy(bool busy)
-{
-    if (busy)
-        setCursor(Qt::WaitCursor);
-    else
-        unsetCursor();
 }
 
 void Salle30::showStatus()
 {
-    QStringList parts;
-    // Shutdown news first: a room shutdown under way or a failed launch
-    // matters more than the time of the last read, and the line may be cut.
-    for (const QString &part : {m_shutdown->statusText(), m_monitor->statusText()}) {
-        if (!part.isEmpty())
-            parts.append(part);
-    }
-    m_statusLine->setLine(parts.join(u"  "_s));
+    m_status->setTexts(toQString(m_monitor->statusText()), toQString(m_shutdown->statusText()));
+    m_status->setToolTip(toQString(m_monitor->statusToolTip()));
 
-    bool chainRunning = false;
-    for (int k = 2; k <= room::StationCount; ++k)
-        chainRunning = chainRunning || m_shutdown->chainTimer(k)->isActive();
+    const bool chainRunning = m_shutdown->chainRunning();
     if (chainRunning && !m_countdown->isActive())
         m_countdown->start();
     else if (!chainRunning)
         m_countdown->stop();
+}
+
+void Salle30::followTimers()
+{
+    for (int k = 1; k <= room::StationCount; ++k) {
+        const room::TimerState &state = k == 1 ? m_monitor->Timer1() : m_shutdown->chainTimer(k);
+        QTimer *timer = m_timers[std::size_t(k - 1)];
+        std::uint64_t &started = m_startedEnablings[std::size_t(k - 1)];
+        const int interval = int(state.Interval.count());
+        if (timer->interval() != interval)
+            timer->setInterval(interval);
+        if (!state.Enabled)
+            timer->stop();
+        else if (!timer->isActive() || state.enablings != started)
+            // Enabling a timer starts its interval anew, even an enabled one.
+            timer->start();
+        started = state.enablings;
+    }
 }

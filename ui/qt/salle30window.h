@@ -1,47 +1,60 @@
 #pragma once
 
+#include "roomlistener.h"
 #include "station.h"
 #include "stationtile.h"
 
 #include <QMainWindow>
 
 #include <array>
+#include <cstdint>
+#include <memory>
 
-class Clock;
-class Launcher;
+namespace platform {
+class Host;
+}
+namespace room {
+class RoomMonitor;
+class RoomShutdown;
+}
 class QIcon;
 class QLabel;
 class QSvgRenderer;
 class QTimer;
-class RoomMonitor;
-class RoomShutdown;
 class StationButton;
-class StatusLine;
+class StatusArea;
 
 // The panel of room 30, "Salle Talvero 30": a plan of the twelve stations,
 // each a shutdown button beside a tile that shows its session, with the menus
-// Fichier and Application and, under the plan, a status line.
+// Fichier and Application and, under the plan, a status area.
 //
 // Construction creates every control with its objectName (PC3001 .. PC3012
-// with Pc3005, Image7 .. Label7ter, the menus and their items), the room
-// model (RoomMonitor, with Timer1) and the shutdown chain (RoomShutdown, with
-// Timer2 .. Timer12) as children, binds each event to its handler, and runs
-// the load step, whose first refresh sets the tiles, before it returns. It
-// does not show the window.
+// with Pc3005, Image7 .. Label7ter, the menus and their items, the timers
+// Timer1 .. Timer12), the room model (room::RoomMonitor) and the shutdown
+// chain (room::RoomShutdown), binds each event to its handler, and runs the
+// load step, whose first refresh sets the tiles, before it returns. It does
+// not show the window.
+//
+// The window is the models' listener: after every handler it shows the
+// tiles, the status texts and each button's description from the models,
+// and its timers follow the models' TimerStates. A model's text becomes a
+// QString here and nowhere else.
 //
 // The plan keeps its 545 x 500 pixel controls where they are whatever the
-// window's size. The window deletes itself when closed; its timers end with
-// it, and a room shutdown under way goes no further. Nothing here opens a
-// dialog: failures show on the status line.
+// window's size; the status area lies under it, and the window opens large
+// enough for both. The window deletes itself when closed; its timers end
+// with it, and a room shutdown under way goes no further. Nothing here opens
+// a dialog: failures show in the status area.
 //
-// The launcher and the clock must outlive the window.
-class Salle30 final : public QMainWindow {
+// The host must outlive the window.
+class Salle30 final : public QMainWindow, private room::RoomListener {
     Q_OBJECT
 public:
-    Salle30(Launcher &launcher, const Clock &clock, QWidget *parent = nullptr);
+    explicit Salle30(platform::Host &host, QWidget *parent = nullptr);
+    ~Salle30() override;
 
-    RoomMonitor *monitor() const { return m_monitor; }
-    RoomShutdown *shutdown() const { return m_shutdown; }
+    const room::RoomMonitor &monitor() const { return *m_monitor; }
+    const room::RoomShutdown &shutdown() const { return *m_shutdown; }
 
     // Quitter_Click: closes the window, with no question asked.
     void Quitter_Click();
@@ -54,22 +67,27 @@ private:
         QLabel *idleTime = nullptr;
     };
 
+    void busyChanged(bool busy) override;
+    void roomChanged() override;
+
     void createMenus();
-    QWidget *createPlan();
+    QWidget *createRoomArea();
     void createTile(QWidget *plan, int index);
-    void createButton(QWidget *plan, int index, const QString &objectName, const QString &handler,
-                      const QIcon &picture);
-    void createStatusLine();
+    void createButton(QWidget *plan, int index, const QString &objectName, const QIcon &picture);
+    void createTimers();
 
     void showRoom();
-    void setBusy(bool busy);
     void showStatus();
+    void followTimers();
 
-    RoomMonitor *m_monitor = nullptr;
-    RoomShutdown *m_shutdown = nullptr;
+    std::unique_ptr<room::RoomMonitor> m_monitor;
+    std::unique_ptr<room::RoomShutdown> m_shutdown;
     std::array<QSvgRenderer *, 5> m_pictures{};
     std::array<StationButton *, room::StationCount> m_buttons{};
     std::array<TileControls, room::StationCount> m_tiles{};
-    StatusLine *m_statusLine = nullptr;
+    // Timer K at K - 1, with the model's `enablings` of its last start.
+    std::array<QTimer *, room::StationCount> m_timers{};
+    std::array<std::uint64_t, room::StationCount> m_startedEnablings{};
+    StatusArea *m_status = nullptr;
     QTimer *m_countdown = nullptr;
 };
