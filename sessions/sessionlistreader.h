@@ -3,17 +3,15 @@
 #include "sessionlistformat.h"
 #include "sessionrecord.h"
 
+#include "platform.h"
+
 #include <array>
-#include <chrono>
 #include <cstddef>
-#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "platform.h"
 
 class SessionListParser;
 
@@ -27,7 +25,7 @@ public:
     std::u16string_view ComputerName() const { return m_computerName; }
     // All three fields, as cutSessionRecord() gives them for the whole
     // line; cut when asked for. The views are valid during the sink's call
-    // only.
+    // only, and asking leaves the view of ComputerName() as it was.
     SessionRecordView record() const;
 
 private:
@@ -104,33 +102,31 @@ public:
     std::size_t recordCount() const { return m_records; }
 
     // Bytes of the current line held right now, for tests of the bound.
-    std::size_t heldBytes() const { return m_partial.size() + m_head.size() + m_tail.size(); }
+    std::size_t heldBytes() const { return m_partial.size() + m_tail.size(); }
 
 private:
-    void completeLine(std::string_view line);
-    void emitRecordLine(std::string_view line);
     friend class SessionLine;
-    SessionRecordView cutRecordLine(std::string_view line);
-    void emitLongRecordLine();
     void hold(std::string_view bytes);
     void holdTail(std::string_view bytes);
-    void trimTail();
+    void endLine();
+    void emitRecordLine(std::string_view line);
+    void emitLongRecordLine();
+    SessionRecordView cutRecordLine(std::string_view line);
 
     SessionRecordSink m_sink;
     SessionLineLimits m_limits;
-    std::string m_partial;   // bytes of a record line not yet ended, while it is short
+    std::string m_partial;   // a record line not yet ended; a long one's head only
+    std::string m_tail;      // a long line's last bytes up to its last non-blank
+    std::size_t m_pendingBlanks = 0; // blanks seen after m_tail
     bool m_inLine = false;   // some bytes of the current line were seen
     bool m_skipping = false; // the current line is not a record line
     bool m_afterCr = false;  // the previous chunk ended with CR
     bool m_long = false;     // the current record line outgrew m_partial
-    std::string m_head;      // a long line's first bytes, enough for 36 characters
-    std::string m_tail;      // a long line's last bytes up to its last non-blank
-    std::size_t m_pendingBlanks = 0; // blanks seen after m_tail
-    std::u16string m_wide;   // the current record line, decoded (a long line's head)
+    std::u16string m_wide;     // the line cut last, decoded (a long line's head)
     std::u16string m_wideTail; // a long line's tail, decoded
-    // The fields of a record line that needs no decoding, widened end to end.
-    std::array<char16_t, sessionlist::ComputerNameWidth + sessionlist::UserNameWidth + sessionlist::IdleTimeWidth>
-        m_fields;
+    // The computer name widened from an ASCII line's bytes, apart from
+    // m_wide, so that record() leaves the view ComputerName() gave valid.
+    std::array<char16_t, sessionlist::ComputerNameWidth> m_name;
     std::size_t m_records = 0;
 };
 

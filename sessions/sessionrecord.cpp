@@ -3,12 +3,28 @@
 #include "fieldcut.h"
 #include "platform.h"
 
+#include <algorithm>
 #include <ostream>
+
+using namespace sessionlist;
+
+namespace {
+
+std::u16string_view withoutLeadingBlanks(std::u16string_view text)
+{
+    return text.substr(std::min(text.find_first_not_of(Blank), text.size()));
+}
+
+} // namespace
 
 SessionRecordView cutSessionRecord(std::u16string_view line)
 {
-    const sessionlist::fieldcut::Cut<char16_t> fields = sessionlist::fieldcut::cut(line);
-    return {fields.computerName, fields.userName, fields.idleTime};
+    SessionRecordView record;
+    record.ComputerName = withoutTrailingBlanks(columns(line, ComputerNameFirstColumn, ComputerNameLastColumn));
+    record.UserName = withoutLeadingBlanks(withoutTrailingBlanks(columns(line, UserNameFirstColumn, UserNameLastColumn)));
+    const std::u16string_view untrailed = withoutTrailingBlanks(line);
+    record.IdleTime = withoutLeadingBlanks(untrailed.substr(untrailed.size() - std::min<std::size_t>(IdleTimeWidth, untrailed.size())));
+    return record;
 }
 
 std::ostream &operator<<(std::ostream &out, const SessionRecord &record)
