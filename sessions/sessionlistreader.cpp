@@ -13,11 +13,9 @@ namespace {
 // No code page takes more bytes than this for one UTF-16 unit (MB_LEN_MAX
 // on glibc; UTF-8 and GB18030 need 4, an undecodable byte gives one unit).
 constexpr std::size_t MaxBytesPerUnit = 16;
-
 // Enough bytes for the first 36 characters, the last column that a field
 // reads from the front of the line, and for the character after them.
 constexpr std::size_t HeadBytes = (UserNameLastColumn + 1) * MaxBytesPerUnit;
-
 // Enough bytes for the 12 characters of the idle time and one before them.
 constexpr std::size_t MinTailBytes = (IdleTimeWidth + 1) * MaxBytesPerUnit;
 
@@ -140,11 +138,14 @@ void SessionListParser::holdTail(std::string_view bytes)
 
 void SessionListParser::endLine()
 {
-    if (m_inLine && !m_skipping) {
-        if (m_long)
-            emitLongRecordLine();
-        else
-            emitRecordLine(m_partial);
+    if (m_inLine && !m_skipping && !m_long) {
+        emitRecordLine(m_partial);
+    } else if (m_inLine && !m_skipping) {
+        SessionRecordView record = cutRecordLine(m_partial);
+        platform::decodeSystemText(m_tail, m_wideTail);
+        record.IdleTime = cutSessionRecord(m_wideTail).IdleTime;
+        ++m_records;
+        m_sink(SessionLine(*this, record));
     }
     m_partial.clear();
     m_tail.clear();
@@ -173,15 +174,6 @@ void SessionListParser::emitRecordLine(std::string_view line)
         const SessionRecordView record = cutRecordLine(line);
         m_sink(SessionLine(*this, record));
     }
-}
-
-void SessionListParser::emitLongRecordLine()
-{
-    SessionRecordView record = cutRecordLine(m_partial);
-    platform::decodeSystemText(m_tail, m_wideTail);
-    record.IdleTime = cutSessionRecord(m_wideTail).IdleTime;
-    ++m_records;
-    m_sink(SessionLine(*this, record));
 }
 
 SessionRecordView SessionListParser::cutRecordLine(std::string_view line)

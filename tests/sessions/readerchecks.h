@@ -94,7 +94,7 @@ inline void checkBoundedCut(const std::vector<std::string> &tokens, unsigned see
     REQUIRE(longLines > 300);
 
     // The smallest limits: lines past 592 bytes are bounded, their tail is
-    // trimmed past 2 * 208 bytes, and at most 4 * 208 + 592 bytes are held.
+    // trimmed past 2 * 208 bytes, and at most 2 * 208 + 592 bytes are held.
     std::size_t mostHeld = 0;
     const std::vector<SessionRecord> records = readInChunks(file, Smallest, random, &mostHeld);
     REQUIRE(records.size() == expected.size());
@@ -102,7 +102,7 @@ inline void checkBoundedCut(const std::vector<std::string> &tokens, unsigned see
         INFO("record line ", i);
         CHECK(records[i] == expected[i]);
     }
-    CHECK(mostHeld <= 4 * 208 + 592);
+    CHECK(mostHeld <= 2 * 208 + 592);
 }
 
 } // namespace readerchecks
