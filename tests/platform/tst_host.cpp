@@ -30,7 +30,7 @@ TEST_CASE("splitCommandLine splits as the Microsoft C runtime does")
         {"empty", u"", {}},
     };
     for (const auto &row : rows) {
-        INFO(row.name);
+        INFO(std::string(row.name));
         CHECK(platform::splitCommandLine(row.line) == row.words);
     }
 }
@@ -79,7 +79,7 @@ TEST_CASE("systemHost says why a file or a program is not there")
         {"missing program", launched ? &*launched : nullptr},
     };
     for (const auto &row : rows) {
-        INFO(row.name);
+        INFO(std::string(row.name));
         REQUIRE(row.failure);
         CHECK(row.failure->number != 0);
         // The description goes inside a sentence of the status line: one

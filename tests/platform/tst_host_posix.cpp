@@ -97,7 +97,7 @@ TEST_CASE("hostPath puts drive D: where SALLE30_DRIVE_D says")
     };
     const SavedVariable saved("SALLE30_DRIVE_D");
     for (const auto &row : rows) {
-        INFO(row.name);
+        INFO(std::string(row.name));
         if (row.drive)
             ::setenv("SALLE30_DRIVE_D", row.drive, 1);
         else
@@ -128,7 +128,7 @@ TEST_CASE("ReadOnlyFile keeps only a regular file open, and never blocks")
          {ENOENT, u"No such file or directory"}},
     };
     for (const auto &row : rows) {
-        INFO(row.name);
+        INFO(std::string(row.name));
         std::filesystem::remove_all(path);
         row.make(path);
         ::alarm(20); // a hang ends the test program
@@ -194,7 +194,7 @@ TEST_CASE("launchDetached starts the program, or says why it cannot, and never w
         {"program that never ends", "never-ends", true, ShutdownLine, 0, {}},
     };
     for (const auto &row : rows) {
-        INFO(row.name);
+        INFO(std::string(row.name));
         const TrialDrive drive;
         if (row.script)
             installStandIn(u"shutcmd.exe", row.script, row.executable);
@@ -214,7 +214,7 @@ TEST_CASE("launchDetached starts the program, or says why it cannot, and never w
 TEST_CASE("The host's error texts come in the operator's language, accents intact")
 {
     for (const OperatorLocale &locale : OperatorLocales) {
-        INFO(locale.name);
+        INFO(std::string(locale.name));
         const TrialDrive drive;
         std::filesystem::create_directory(TrialDrive::path(u"dossier"));
         installStandIn(u"shutcmd.exe", "record-args", false);
@@ -258,7 +258,7 @@ TEST_CASE("decodeSystemText decodes the locale's code set")
         {"Latin-9: UTF-8 bytes are two letters each", OperatorLocales[2], "\xC3\xA9", u"Ã©"},
     };
     for (const auto &row : rows) {
-        INFO(row.name);
+        INFO(std::string(row.name));
         const UsingLocale using_(row.locale);
         CHECK(platform::decodeSystemText(row.bytes) == std::u16string(row.text));
     }
@@ -282,7 +282,7 @@ TEST_CASE("localTimeOfDay follows the host's time zone")
     {
         const SavedVariable saved("TZ");
         for (const auto &row : rows) {
-            INFO(row.name);
+            INFO(std::string(row.name));
             ::setenv("TZ", row.zone, 1);
             ::tzset();
             const platform::TimeOfDay local = platform::localTimeOfDay(row.time);
