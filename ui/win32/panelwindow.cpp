@@ -1,0 +1,775 @@
+#include "panelwindow.h"
+
+#include "controlids.h"
+#include "controls.h"
+#include "layout.h"
+#include "resources.h"
+#include "roommonitor.h"
+#include "roomshutdown.h"
+#include "station.h"
+#include "stationtile.h"
+
+#include <commctrl.h>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace win32ui {
+namespace {
+
+using room::TileElement;
+
+const wchar_t *wide(const std::u16string &text)
+{
+    return reinterpret_cast<const wchar_t *>(text.c_str());
+}
+const wchar_t *wide(const char16_t *text)
+{
+    return reinterpret_cast<const wchar_t *>(text);
+}
+
+COLORREF colour(panel::Rgb rgb)
+{
+    return RGB(rgb.red, rgb.green, rgb.blue);
+}
+
+bool isPicture(TileElement element)
+{
+    return element == TileElement::Image || element == TileElement::ImageBis || element == TileElement::ImageTer ||
+           element == TileElement::ImageQ;
+}
+
+int pictureResource(TileElement element)
+{
+    switch (element) {
+    case TileElement::Image:
+        return SALLE30_PICTURE_STOP;
+    case TileElement::ImageBis:
+        return SALLE30_PICTURE_SESSION;
+    case TileElement::ImageTer:
+        return SALLE30_PICTURE_USER;
+    case TileElement::ImageQ:
+        return SALLE30_PICTURE_IDLE;
+    default:
+        return 0;
+    }
+}
+
+// Pictures are created above the labels that they overlap (a sibling
+// created earlier lies higher), as on the plan: the idle mark over the right
+// end of the idle time, the user picture over the left ends of the labels.
+constexpr std::array TileCreationOrder{TileElement::ImageQ,   TileElement::ImageTer, TileElement::Image,
+                                       TileElement::ImageBis, TileElement::LabelTer, TileElement::Label,
+                                       TileElement::LabelBis};
+
+struct GdiDeleter {
+    void operator()(HGDIOBJ object) const { DeleteObject(object); }
+};
+template <typename T>
+using GdiObject = std::unique_ptr<std::remove_pointer_t<T>, GdiDeleter>;
+
+struct IconDeleter {
+    void operator()(HICON icon) const { DestroyIcon(icon); }
+};
+using Icon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
+
+// One of the window's timers as it runs, against the model's TimerState.
+struct RunningTimer {
+    bool running = false;
+    std::uint64_t enablings = 0;
+    std::chrono::milliseconds interval{0};
+};
+
+class PanelWindow final : public room::RoomListener {
+public:
+    explicit PanelWindow(HINSTANCE instance)
+        : m_instance(instance),
+          m_monitor(platform::systemHost(), *this),
+          m_shutdown(
+              platform::systemHost(), *this, [this](int index) { return m_tags.at(std::size_t(index - 1)); },
+              [this] { return m_monitor.ShutdownArgs(); })
+    {
+        for (int station = 1; station <= room::StationCount; ++station)
+            m_tags[std::size_t(station - 1)] = room::stationName(station);
+    }
+
+    bool create(int show);
+    HWND handle() const { return m_window; }
+
+    void busyChanged(bool busy) override;
+    void roomChanged() override;
+
+    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void createControls();
+    void applyDpi(UINT dpi);
+    void layoutControls();
+    void fitClientArea();
+    RECT pixels(const layout::TwipRect &twips) const;
+    int pixels(int twips) const { return layout::toPixels(twips, int(m_dpi)); }
+
+    void onCommand(int id, int code);
+    void onTimer(UINT_PTR id);
+    void clickStation(int station);
+    void drawButton(const DRAWITEMSTRUCT &item);
+    void drawPicture(const DRAWITEMSTRUCT &item);
+    HBRUSH labelColours(HWND control, HDC dc);
+    void paintBackground(HDC dc);
+
+    void showTiles();
+    void showLists();
+    void showStatus();
+    void syncTimers();
+    void syncTimer(UINT_PTR id, const room::TimerState &state, RunningTimer &running);
+
+    HWND tileControl(int station, TileElement element) const
+    {
+        return m_tileControls[std::size_t(station - 1)][std::size_t(element)];
+    }
+
+    HINSTANCE m_instance;
+    HWND m_window = nullptr;
+    UINT m_dpi = USER_DEFAULT_SCREEN_DPI;
+    bool m_busy = false;
+
+    room::RoomMonitor m_monitor;
+    room::RoomShutdown m_shutdown;
+    // The buttons' Tags: the station that each button shuts down.
+    std::array<std::u16string, room::StationCount> m_tags;
+
+    std::array<HWND, room::StationCount> m_buttons{};
+    std::array<std::array<HWND, room::AllTileElements.size()>, room::StationCount> m_tileControls{};
+    HWND m_listcomplete = nullptr;
+    HWND m_listpc = nullptr;
+    HWND m_status = nullptr;
+    HWND m_toolTips = nullptr;
+    HWND m_lastFocus = nullptr;
+
+    std::array<RunningTimer, room::StationCount> m_timers{};
+    bool m_countdownRunning = false;
+
+    // What the controls show, to touch only those that change.
+    std::array<room::StationTile, room::StationCount> m_shownTiles{};
+    bool m_tilesShown = false;
+    std::vector<std::u16string> m_shownListpc;
+    std::u16string m_shownStatus;
+    std::u16string m_shownStatusTip;
+
+    GdiObject<HBRUSH> m_planBrush{CreateSolidBrush(colour(panel::PlanBackground))};
+    GdiObject<HBRUSH> m_buttonBrush{CreateSolidBrush(colour(panel::ButtonFace))};
+    GdiObject<HBRUSH> m_userLabelBrush{CreateSolidBrush(colour(panel::UserLabelBackground))};
+    GdiObject<HBRUSH> m_idleLabelBrush{CreateSolidBrush(colour(panel::IdleTimeLabelBackground))};
+    GdiObject<HFONT> m_windowFont;
+    GdiObject<HFONT> m_captionFont;
+    GdiObject<HFONT> m_idleTimeFont;
+    // Tile pictures at the size of their controls at the current dpi; the
+    // stop picture twice, as Image1 is smaller than the other eleven.
+    std::array<Icon, room::AllTileElements.size()> m_pictures;
+    Icon m_stationOneStop;
+    std::array<GdiObject<HBITMAP>, 3> m_computer;
+    Icon m_bigIcon;
+    Icon m_smallIcon;
+};
+
+HFONT createFont(const char16_t *family, double points, UINT dpi, bool italic)
+{
+    LOGFONTW font{};
+    font.lfHeight = -static_cast<LONG>(points * dpi / 72.0 + 0.5);
+    font.lfWeight = FW_BOLD;
+    font.lfItalic = italic;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfQuality = CLEARTYPE_QUALITY;
+    lstrcpynW(font.lfFaceName, wide(family), LF_FACESIZE);
+    return CreateFontIndirectW(&font);
+}
+
+// The platform's default window font: the message font of the system's
+// settings, at the window's dpi.
+HFONT createWindowFont(UINT dpi)
+{
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi))
+        return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    return CreateFontIndirectW(&metrics.lfMessageFont);
+}
+
+bool PanelWindow::create(int show)
+{
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = &PanelWindow::windowProc;
+    windowClass.hInstance = m_instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = win32ids::WindowClass;
+    windowClass.hIcon = static_cast<HICON>(LoadImageW(m_instance, MAKEINTRESOURCEW(SALLE30_PICTURE_PADLOCK),
+                                                      IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+    if (!RegisterClassExW(&windowClass))
+        return false;
+
+    // The size follows once the window knows its dpi (applyDpi).
+    m_window = CreateWindowExW(0, win32ids::WindowClass, wide(panel::WindowTitle), WS_OVERLAPPEDWINDOW,
+                               CW_USEDEFAULT, CW_USEDEFAULT, 600, 600, nullptr, createMenuBar(), m_instance, this);
+    if (!m_window)
+        return false;
+
+    m_monitor.Form_Load();
+    ShowWindow(m_window, show);
+    SetFocus(m_buttons[std::size_t(layout::TabOrder.front() - 1)]);
+    UpdateWindow(m_window);
+    return true;
+}
+
+void PanelWindow::createControls()
+{
+    const auto child = [this](const wchar_t *windowClass, const wchar_t *text, DWORD style, int id) {
+        return CreateWindowExW(0, windowClass, text, WS_CHILD | WS_CLIPSIBLINGS | style, 0, 0, 0, 0, m_window,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), m_instance, nullptr);
+    };
+
+    // Creation order is the tab order: PC3005 first.
+    for (int station : layout::TabOrder) {
+        const panel::ButtonBinding &binding = panel::ButtonBindings.at(std::size_t(station - 1));
+        m_buttons[std::size_t(station - 1)] =
+            child(WC_BUTTONW, wide(room::stationName(binding.station)), WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW,
+                  win32ids::stationButton(binding.station));
+    }
+
+    for (int station = 1; station <= room::StationCount; ++station) {
+        for (TileElement element : TileCreationOrder) {
+            DWORD style = SS_NOPREFIX;
+            if (isPicture(element))
+                style = SS_OWNERDRAW;
+            else if (element == TileElement::LabelTer)
+                style |= SS_CENTER;
+            else
+                style |= SS_LEFTNOWORDWRAP;
+            const HWND control = child(WC_STATICW, L"", style, win32ids::tileControl(station, element));
+            m_tileControls[std::size_t(station - 1)][std::size_t(element)] = control;
+        }
+        ShowWindow(tileControl(station, TileElement::Image), SW_SHOWNA);
+    }
+
+    m_listcomplete = child(WC_LISTBOXW, L"Listcomplete", LBS_NOINTEGRALHEIGHT, win32ids::Listcomplete);
+    m_listpc = child(WC_LISTBOXW, L"Listpc", LBS_NOINTEGRALHEIGHT, win32ids::Listpc);
+    m_status = child(WC_STATICW, L"", WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_NOTIFY, win32ids::StatusLine);
+
+    m_toolTips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_window, nullptr,
+                                 m_instance, nullptr);
+    for (int station = 1; station <= room::StationCount; ++station) {
+        const std::u16string tip = panel::stationButtonToolTip(station);
+        TOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = m_window;
+        tool.uId = reinterpret_cast<UINT_PTR>(m_buttons[std::size_t(station - 1)]);
+        tool.lpszText = const_cast<wchar_t *>(wide(tip));
+        SendMessageW(m_toolTips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    TOOLINFOW statusTool{};
+    statusTool.cbSize = sizeof statusTool;
+    statusTool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    statusTool.hwnd = m_window;
+    statusTool.uId = reinterpret_cast<UINT_PTR>(m_status);
+    statusTool.lpszText = const_cast<wchar_t *>(L"");
+    SendMessageW(m_toolTips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&statusTool));
+}
+
+RECT PanelWindow::pixels(const layout::TwipRect &twips) const
+{
+    const layout::TwipRect p = layout::toPixels(twips, int(m_dpi));
+    return {p.left, p.top, p.left + p.width, p.top + p.height};
+}
+
+void PanelWindow::applyDpi(UINT dpi)
+{
+    m_dpi = dpi;
+    m_windowFont.reset(createWindowFont(dpi));
+    m_captionFont.reset(createFont(panel::CaptionFontFamily, panel::ButtonFontPoints, dpi, true));
+    m_idleTimeFont.reset(createFont(panel::CaptionFontFamily, panel::IdleTimeFontPoints, dpi, false));
+
+    for (TileElement element : room::AllTileElements) {
+        if (!isPicture(element))
+            continue;
+        // Station 2's rectangle stands for the eleven alike; Image1 has its own.
+        const RECT r = pixels(layout::tileElementRect(2, element));
+        m_pictures[std::size_t(element)].reset(
+            static_cast<HICON>(LoadImageW(m_instance, MAKEINTRESOURCEW(pictureResource(element)), IMAGE_ICON,
+                                          r.right - r.left, r.bottom - r.top, LR_DEFAULTCOLOR)));
+    }
+    const RECT one = pixels(layout::tileElementRect(1, TileElement::Image));
+    m_stationOneStop.reset(static_cast<HICON>(LoadImageW(m_instance, MAKEINTRESOURCEW(SALLE30_PICTURE_STOP),
+                                                         IMAGE_ICON, one.right - one.left, one.bottom - one.top,
+                                                         LR_DEFAULTCOLOR)));
+    const std::array computers{SALLE30_PICTURE_COMPUTER_100, SALLE30_PICTURE_COMPUTER_150,
+                               SALLE30_PICTURE_COMPUTER_200};
+    for (std::size_t i = 0; i < computers.size(); ++i)
+        m_computer[i].reset(static_cast<HBITMAP>(
+            LoadImageW(m_instance, MAKEINTRESOURCEW(computers[i]), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+
+    m_bigIcon.reset(static_cast<HICON>(LoadImageW(m_instance, MAKEINTRESOURCEW(SALLE30_PICTURE_PADLOCK), IMAGE_ICON,
+                                                  GetSystemMetricsForDpi(SM_CXICON, dpi),
+                                                  GetSystemMetricsForDpi(SM_CYICON, dpi), LR_DEFAULTCOLOR)));
+    m_smallIcon.reset(static_cast<HICON>(LoadImageW(m_instance, MAKEINTRESOURCEW(SALLE30_PICTURE_PADLOCK),
+                                                    IMAGE_ICON, GetSystemMetricsForDpi(SM_CXSMICON, dpi),
+                                                    GetSystemMetricsForDpi(SM_CYSMICON, dpi), LR_DEFAULTCOLOR)));
+    SendMessageW(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon.get()));
+    SendMessageW(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon.get()));
+
+    layoutControls();
+}
+
+void PanelWindow::layoutControls()
+{
+    const auto place = [](HWND control, const RECT &r) {
+        SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    for (int station = 1; station <= room::StationCount; ++station) {
+        const HWND button = m_buttons[std::size_t(station - 1)];
+        place(button, pixels(layout::buttonRect(station)));
+        SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(m_captionFont.get()), FALSE);
+        for (TileElement element : room::AllTileElements) {
+            const HWND control = tileControl(station, element);
+            place(control, pixels(layout::tileElementRect(station, element)));
+            const HFONT font = element == TileElement::LabelTer ? m_idleTimeFont.get() : m_windowFont.get();
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        }
+    }
+    const layout::TwipRect listRect{0, 0, 1095, 255};
+    place(m_listcomplete, pixels(listRect));
+    place(m_listpc, pixels(listRect));
+
+    const int margin = MulDiv(4, int(m_dpi), USER_DEFAULT_SCREEN_DPI);
+    const RECT status{margin, pixels(layout::PlanHeight) + margin / 2, pixels(layout::PlanWidth) - margin,
+                      pixels(layout::PlanHeight + win32ids::StatusAreaHeight) - margin / 2};
+    place(m_status, status);
+    SendMessageW(m_status, WM_SETFONT, reinterpret_cast<WPARAM>(m_windowFont.get()), FALSE);
+    SendMessageW(m_toolTips, TTM_SETMAXTIPWIDTH, 0, pixels(layout::PlanWidth));
+    InvalidateRect(m_window, nullptr, TRUE);
+}
+
+// The client area: the plan and the status area under it. The menu bar's
+// height is only known once the window stands, so the frame is corrected by
+// what the client area misses.
+void PanelWindow::fitClientArea()
+{
+    const int width = pixels(layout::PlanWidth);
+    const int height = pixels(layout::PlanHeight + win32ids::StatusAreaHeight);
+    RECT frame{0, 0, width, height};
+    const DWORD style = DWORD(GetWindowLongPtrW(m_window, GWL_STYLE));
+    const DWORD exStyle = DWORD(GetWindowLongPtrW(m_window, GWL_EXSTYLE));
+    AdjustWindowRectExForDpi(&frame, style, TRUE, exStyle, m_dpi);
+    SetWindowPos(m_window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client{};
+    GetClientRect(m_window, &client);
+    const int missingWidth = width - client.right;
+    const int missingHeight = height - client.bottom;
+    if (missingWidth != 0 || missingHeight != 0) {
+        RECT window{};
+        GetWindowRect(m_window, &window);
+        SetWindowPos(m_window, nullptr, 0, 0, window.right - window.left + missingWidth,
+                     window.bottom - window.top + missingHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void PanelWindow::busyChanged(bool busy)
+{
+    m_busy = busy;
+    SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+}
+
+void PanelWindow::roomChanged()
+{
+    showTiles();
+    showLists();
+    showStatus();
+    syncTimers();
+}
+
+void PanelWindow::showTiles()
+{
+    for (int station = 1; station <= room::StationCount; ++station) {
+        const room::StationTile &tile = m_monitor.tiles().tile(station);
+        room::StationTile &shown = m_shownTiles[std::size_t(station - 1)];
+        if (m_tilesShown && tile == shown)
+            continue;
+        const std::array<std::pair<TileElement, const std::u16string *>, 3> captions{{
+            {TileElement::Label, &tile.userName},
+            {TileElement::LabelBis, &tile.secondLine},
+            {TileElement::LabelTer, &tile.idleTime},
+        }};
+        for (const auto &[element, text] : captions)
+            SetWindowTextW(tileControl(station, element), wide(*text));
+        for (TileElement element : room::AllTileElements)
+            ShowWindow(tileControl(station, element), tile.isVisible(element) ? SW_SHOWNA : SW_HIDE);
+        // A picture paints the labels' colours where it lies over them.
+        for (TileElement element : room::AllTileElements)
+            if (isPicture(element))
+                InvalidateRect(tileControl(station, element), nullptr, FALSE);
+        shown = tile;
+    }
+    m_tilesShown = true;
+}
+
+void PanelWindow::showLists()
+{
+    if (SendMessageW(m_listcomplete, LB_GETCOUNT, 0, 0) == 0)
+        for (const std::u16string &name : m_monitor.Listcomplete())
+            SendMessageW(m_listcomplete, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(name)));
+
+    const TextList &listpc = m_monitor.Listpc();
+    bool same = listpc.count() == m_shownListpc.size();
+    for (std::size_t i = 0; same && i < listpc.count(); ++i)
+        same = listpc.at(i) == m_shownListpc[i];
+    if (same)
+        return;
+    m_shownListpc = listpc.toStrings();
+    SendMessageW(m_listpc, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(m_listpc, LB_RESETCONTENT, 0, 0);
+    for (const std::u16string &name : m_shownListpc)
+        SendMessageW(m_listpc, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(name)));
+    SendMessageW(m_listpc, WM_SETREDRAW, TRUE, 0);
+}
+
+void PanelWindow::showStatus()
+{
+    std::u16string text = m_monitor.statusText();
+    const std::u16string shutdownText = m_shutdown.statusText();
+    if (!shutdownText.empty())
+        text += (text.empty() ? u"" : u"\r\n") + shutdownText;
+    if (text != m_shownStatus) {
+        SetWindowTextW(m_status, wide(text));
+        m_shownStatus = std::move(text);
+    }
+    std::u16string tip = m_monitor.statusToolTip();
+    if (tip != m_shownStatusTip) {
+        TOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = m_window;
+        tool.uId = reinterpret_cast<UINT_PTR>(m_status);
+        tool.lpszText = const_cast<wchar_t *>(wide(tip));
+        SendMessageW(m_toolTips, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+        m_shownStatusTip = std::move(tip);
+    }
+}
+
+void PanelWindow::syncTimer(UINT_PTR id, const room::TimerState &state, RunningTimer &running)
+{
+    if (state.Enabled) {
+        // Enabling a timer starts its interval anew, even when it was running.
+        if (!running.running || running.enablings != state.enablings || running.interval != state.Interval) {
+            SetTimer(m_window, id, UINT(state.Interval.count()), nullptr);
+            running = {true, state.enablings, state.Interval};
+        }
+    } else if (running.running) {
+        KillTimer(m_window, id);
+        running.running = false;
+    }
+}
+
+void PanelWindow::syncTimers()
+{
+    for (const panel::TimerBinding &binding : panel::TimerBindings) {
+        const room::TimerState &state =
+            binding.timer == 1 ? m_monitor.Timer1() : m_shutdown.chainTimer(binding.timer);
+        syncTimer(win32ids::timer(binding.timer), state, m_timers[std::size_t(binding.timer - 1)]);
+    }
+    const bool countdown = m_shutdown.chainRunning();
+    if (countdown && !m_countdownRunning)
+        SetTimer(m_window, win32ids::CountdownTimer, 1000, nullptr);
+    else if (!countdown && m_countdownRunning)
+        KillTimer(m_window, win32ids::CountdownTimer);
+    m_countdownRunning = countdown;
+}
+
+void PanelWindow::onTimer(UINT_PTR id)
+{
+    if (id == win32ids::CountdownTimer) {
+        showStatus();
+        return;
+    }
+    for (const panel::TimerBinding &binding : panel::TimerBindings) {
+        if (win32ids::timer(binding.timer) != id)
+            continue;
+        // A tick that was already queued when its timer was disabled, or one
+        // posted from outside, does nothing: a disabled timer never ticks.
+        if (binding.timer == 1) {
+            if (m_monitor.Timer1().Enabled)
+                m_monitor.Timer1_Timer();
+        } else if (m_shutdown.chainTimer(binding.timer).Enabled) {
+            m_shutdown.chainTick(binding.timer);
+        }
+        return;
+    }
+}
+
+void PanelWindow::clickStation(int station)
+{
+    m_shutdown.stationClick(panel::ButtonBindings.at(std::size_t(station - 1)).station);
+}
+
+void PanelWindow::onCommand(int id, int code)
+{
+    if (id == win32ids::menuCommand(panel::QuitterItem.command)) {
+        DestroyWindow(m_window);
+    } else if (id == win32ids::menuCommand(panel::RefreshItem.command)) {
+        m_monitor.refresh_Click();
+    } else if (id == win32ids::menuCommand(panel::StopallItem.command)) {
+        m_shutdown.Stopall_Click();
+    } else if (id == IDOK) {
+        // Enter, through IsDialogMessage: the focused button acts as clicked.
+        const HWND focus = GetFocus();
+        for (int station = 1; station <= room::StationCount; ++station)
+            if (m_buttons[std::size_t(station - 1)] == focus)
+                clickStation(station);
+    } else if (code == BN_CLICKED && id > win32ids::StationButtonBase &&
+               id <= win32ids::StationButtonBase + room::StationCount) {
+        clickStation(id - win32ids::StationButtonBase);
+    }
+}
+
+void PanelWindow::drawButton(const DRAWITEMSTRUCT &item)
+{
+    const HDC dc = item.hDC;
+    RECT face = item.rcItem;
+    const bool pressed = item.itemState & ODS_SELECTED;
+    FillRect(dc, &face, m_buttonBrush.get());
+    DrawEdge(dc, &face, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+    const int shift = pressed ? 1 : 0;
+
+    const int pictureWidth = MulDiv(panel::ButtonPictureWidth, int(m_dpi), USER_DEFAULT_SCREEN_DPI);
+    const int pictureHeight = MulDiv(panel::ButtonPictureHeight, int(m_dpi), USER_DEFAULT_SCREEN_DPI);
+    // The bitmap made for this scale, or the nearest larger one, shrunk.
+    std::size_t chosen = m_dpi <= 96 ? 0 : m_dpi <= 144 ? 1 : 2;
+    const HBITMAP bitmap = m_computer[chosen].get();
+    const int left = (face.right - face.left - pictureWidth) / 2 + shift;
+    const int top = MulDiv(4, int(m_dpi), USER_DEFAULT_SCREEN_DPI) + shift;
+    if (bitmap) {
+        BITMAP info{};
+        GetObjectW(bitmap, sizeof info, &info);
+        const HDC source = CreateCompatibleDC(dc);
+        const HGDIOBJ old = SelectObject(source, bitmap);
+        SetStretchBltMode(dc, HALFTONE);
+        SetBrushOrgEx(dc, 0, 0, nullptr);
+        StretchBlt(dc, left, top, pictureWidth, pictureHeight, source, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+        SelectObject(source, old);
+        DeleteDC(source);
+    }
+
+    wchar_t caption[32]{};
+    GetWindowTextW(item.hwndItem, caption, int(std::size(caption)));
+    RECT text{face.left + shift, top + pictureHeight, face.right + shift,
+              face.bottom - MulDiv(2, int(m_dpi), USER_DEFAULT_SCREEN_DPI) + shift};
+    const HGDIOBJ oldFont = SelectObject(dc, m_captionFont.get());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    DrawTextW(dc, caption, -1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dc, oldFont);
+
+    if (item.itemState & ODS_FOCUS) {
+        RECT focus = face;
+        InflateRect(&focus, -MulDiv(3, int(m_dpi), USER_DEFAULT_SCREEN_DPI),
+                    -MulDiv(3, int(m_dpi), USER_DEFAULT_SCREEN_DPI));
+        DrawFocusRect(dc, &focus);
+    }
+}
+
+void PanelWindow::drawPicture(const DRAWITEMSTRUCT &item)
+{
+    const int id = int(item.CtlID) - win32ids::TileControlBase;
+    const int station = id / 10;
+    const auto element = static_cast<TileElement>(id % 10);
+    const HDC dc = item.hDC;
+    const RECT &area = item.rcItem;
+    FillRect(dc, &area, m_planBrush.get());
+
+    // Where the picture lies over a shown label, that label shows through
+    // around the picture: its colour and the part of its text under it.
+    RECT picture{};
+    GetWindowRect(item.hwndItem, &picture);
+    for (TileElement label : {TileElement::LabelTer, TileElement::Label, TileElement::LabelBis}) {
+        const HWND control = tileControl(station, label);
+        if (!IsWindowVisible(control))
+            continue;
+        RECT labelRect{};
+        RECT overlap{};
+        GetWindowRect(control, &labelRect);
+        if (!IntersectRect(&overlap, &picture, &labelRect))
+            continue;
+        OffsetRect(&overlap, -picture.left, -picture.top);
+        OffsetRect(&labelRect, -picture.left, -picture.top);
+        const bool idleTime = label == TileElement::LabelTer;
+        FillRect(dc, &overlap, idleTime ? m_idleLabelBrush.get() : m_userLabelBrush.get());
+
+        wchar_t text[256]{};
+        GetWindowTextW(control, text, int(std::size(text)));
+        const int saved = SaveDC(dc);
+        IntersectClipRect(dc, overlap.left, overlap.top, overlap.right, overlap.bottom);
+        SelectObject(dc, idleTime ? m_idleTimeFont.get() : m_windowFont.get());
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        // As the STATIC draws it: SS_CENTER breaks words, SS_LEFTNOWORDWRAP
+        // keeps one line.
+        DrawTextW(dc, text, -1, &labelRect,
+                  DT_NOPREFIX | DT_EXPANDTABS | (idleTime ? DT_CENTER | DT_WORDBREAK : DT_LEFT | DT_SINGLELINE));
+        RestoreDC(dc, saved);
+    }
+
+    const HICON icon = station == 1 && element == TileElement::Image ? m_stationOneStop.get()
+                                                                      : m_pictures[std::size_t(element)].get();
+    if (icon)
+        DrawIconEx(dc, area.left, area.top, icon, area.right - area.left, area.bottom - area.top, 0, nullptr,
+                   DI_NORMAL);
+}
+
+HBRUSH PanelWindow::labelColours(HWND control, HDC dc)
+{
+    const int id = GetDlgCtrlID(control);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    if (id == win32ids::StatusLine) {
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        return GetSysColorBrush(COLOR_BTNFACE);
+    }
+    const auto element = static_cast<TileElement>((id - win32ids::TileControlBase) % 10);
+    if (element == TileElement::LabelTer) {
+        SetBkColor(dc, colour(panel::IdleTimeLabelBackground));
+        return m_idleLabelBrush.get();
+    }
+    SetBkColor(dc, colour(panel::UserLabelBackground));
+    return m_userLabelBrush.get();
+}
+
+void PanelWindow::paintBackground(HDC dc)
+{
+    RECT client{};
+    GetClientRect(m_window, &client);
+    FillRect(dc, &client, m_planBrush.get());
+    // The status area is a strip of its own under the plan, as wide as it.
+    const RECT status{0, pixels(layout::PlanHeight), pixels(layout::PlanWidth),
+                      pixels(layout::PlanHeight + win32ids::StatusAreaHeight)};
+    FillRect(dc, &status, GetSysColorBrush(COLOR_BTNFACE));
+    const RECT rule{status.left, status.top, status.right, status.top + 1};
+    FillRect(dc, &rule, GetSysColorBrush(COLOR_BTNSHADOW));
+}
+
+LRESULT CALLBACK PanelWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto *self = static_cast<PanelWindow *>(reinterpret_cast<CREATESTRUCTW *>(lParam)->lpCreateParams);
+        self->m_window = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto *self = reinterpret_cast<PanelWindow *>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self)
+        return DefWindowProcW(window, message, wParam, lParam);
+    return self->handle(message, wParam, lParam);
+}
+
+LRESULT PanelWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        createControls();
+        applyDpi(GetDpiForWindow(m_window));
+        fitClientArea();
+        return 0;
+    case WM_DPICHANGED: {
+        applyDpi(HIWORD(wParam));
+        const RECT *suggested = reinterpret_cast<const RECT *>(lParam);
+        SetWindowPos(m_window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        fitClientArea();
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        paintBackground(reinterpret_cast<HDC>(wParam));
+        return 1;
+    case WM_CTLCOLORSTATIC:
+        return reinterpret_cast<LRESULT>(labelColours(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam)));
+    case WM_DRAWITEM: {
+        const auto &item = *reinterpret_cast<const DRAWITEMSTRUCT *>(lParam);
+        if (item.CtlType == ODT_BUTTON)
+            drawButton(item);
+        else if (item.CtlType == ODT_STATIC)
+            drawPicture(item);
+        return TRUE;
+    }
+    case WM_COMMAND:
+        onCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_TIMER:
+        onTimer(wParam);
+        return 0;
+    case WM_SETCURSOR:
+        if (m_busy) {
+            SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+            return TRUE;
+        }
+        break;
+    case WM_ACTIVATE:
+        // Back in the window, the keyboard finds the button it left.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            const HWND focus = GetFocus();
+            if (focus && IsChild(m_window, focus))
+                m_lastFocus = focus;
+        } else {
+            SetFocus(m_lastFocus ? m_lastFocus : m_buttons[std::size_t(layout::TabOrder.front() - 1)]);
+        }
+        return 0;
+    case WM_DESTROY:
+        // Timers die with the window: a room shutdown under way goes no further.
+        PostQuitMessage(0);
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(m_window, message, wParam, lParam);
+}
+
+} // namespace
+
+HMENU createMenuBar()
+{
+    const auto item = [](HMENU menu, const panel::MenuItemBinding &binding) {
+        AppendMenuW(menu, MF_STRING, UINT_PTR(win32ids::menuCommand(binding.command)), wide(binding.caption));
+    };
+    const HMENU fichier = CreatePopupMenu();
+    item(fichier, panel::QuitterItem);
+    const HMENU application = CreatePopupMenu();
+    item(application, panel::RefreshItem);
+    AppendMenuW(application, MF_SEPARATOR, 0, nullptr); // blanc01
+    item(application, panel::StopallItem);
+
+    const HMENU bar = CreateMenu();
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(fichier), wide(panel::FichierCaption));
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(application), wide(panel::ApplicationCaption));
+    return bar;
+}
+
+int runPanel(HINSTANCE instance, int show)
+{
+    const auto panel = std::make_unique<PanelWindow>(instance);
+    if (!panel->create(show))
+        return 1;
+    MSG message{};
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        // Tab, Space and Enter move between and press the buttons.
+        if (IsWindow(panel->handle()) && IsDialogMessageW(panel->handle(), &message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return int(message.wParam);
+}
+
+} // namespace win32ui
