@@ -1,8 +1,8 @@
 // The simulated room of the trial drive, checked against the panel's own
 // session list reader, command lines and launcher.
 
-#include "launcher.h"
 #include "listing.h"
+#include "platform.h"
 #include "room.h"
 #include "roommonitor.h"
 #include "roompaths.h"
@@ -73,12 +73,14 @@ private Q_SLOTS:
             QCOMPARE(halves, room);
             const std::vector<roomsim::ListedSession> meant = roomsim::listedSessions(room, now);
             // The user name starts in column 24 and the panel reads it up to column 36.
-            QList<SessionRecord> wanted;
+            std::vector<SessionRecord> wanted;
             for (const roomsim::ListedSession &s : meant) {
                 const QString user = QString::fromUtf8(s.user);
                 cut = cut || user.size() > 13;
                 accented = accented || qsizetype(s.user.size()) > user.size();
-                wanted.append({QString::fromUtf8(s.computer), user.left(13).trimmed(), QString::fromUtf8(s.idleTime)});
+                wanted.push_back({QString::fromUtf8(s.computer).toStdU16String(),
+                                  user.left(13).trimmed().toStdU16String(),
+                                  QString::fromUtf8(s.idleTime).toStdU16String()});
             }
             const std::string listing = roomsim::listingText(meant);
             QCOMPARE(parseSessionList(roomsim::encodeText(listing, "UTF-8").bytes.value_or("")), wanted);
@@ -180,21 +182,21 @@ private Q_SLOTS:
         QFile simulatorPath(drive.path(u"roomsim.path"_s));
         QVERIFY(simulatorPath.open(QIODevice::WriteOnly) && simulatorPath.write(SALLE30_ROOMSIM_BINARY "\n") > 0
                 && simulatorPath.flush());
-        HostLauncher launcher;
-        QVERIFY(!launcher.launch(QString::fromUtf16(room::SessionListCommand)));
+        QVERIFY(!platform::launchDetached(room::SessionListCommand));
         QTRY_VERIFY(readAll(drive.path(u"dcon.txt"_s)).endsWith("The command completed successfully.\r\n"));
         const auto inSession = [&] {
-            const QList<SessionRecord> records = parseSessionList(readAll(drive.path(u"dcon.txt"_s)).toStdString());
+            const std::vector<SessionRecord> records =
+                parseSessionList(readAll(drive.path(u"dcon.txt"_s)).toStdString());
             return std::ranges::count_if(
-                records, [](const SessionRecord &r) { return roomsim::isRoomStation(r.ComputerName.toStdString()); });
+                records, [](const SessionRecord &r) { return roomsim::isRoomStation(platform::toUtf8(r.ComputerName)); });
         };
         QVERIFY(inSession() > 0);
 
         // The whole room at once, between refreshes: without the lock, a save would drop another's restart.
-        const QString arguments = shutdownArguments();
+        const std::u16string arguments = room::shutdownArguments();
         for (int n = 1; n <= 12; ++n) {
-            QVERIFY(!launcher.launch(shutdownCommandLine(room::stationName(n), arguments)));
-            QVERIFY(!launcher.launch(QString::fromUtf16(room::SessionListCommand)));
+            QVERIFY(!platform::launchDetached(room::shutdownCommandLine(room::stationName(n), arguments)));
+            QVERIFY(!platform::launchDetached(room::SessionListCommand));
         }
         const auto restartsOrdered = [&] {
             const auto state = roomsim::loadRoom(readAll(drive.path(u"roomsim.state"_s)).toStdString()).room;
@@ -203,7 +205,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(restartsOrdered(), 12, 20000);
         const QString logged = QString::fromUtf8(readAll(drive.path(u"shutcmd.log"_s)));
         QCOMPARE(logged.count(u'\n'), 12);
-        QVERIFY2(logged.contains(u"Z\t\\\\PC3012\t/R\t/T:120\t"_s + arguments.section(u'"', 1, 1) + u'\n'),
+        QVERIFY2(logged.contains(u"Z\t\\\\PC3012\t/R\t/T:120\t"_s + QString::fromStdU16String(arguments).section(u'"', 1, 1) + u'\n'),
                  qPrintable(logged));
 
         // A malformed line changes nothing; the stations are empty once the delay is over.
