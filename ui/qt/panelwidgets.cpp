@@ -103,6 +103,19 @@ QSize StatusArea::minimumSizeHint() const
     return sizeHint();
 }
 
+int StatusArea::heightForWidth(int width) const
+{
+    const QMargins frame = contentsMargins();
+    const QMargins texts = layout()->contentsMargins();
+    const int textWidth = width - frame.left() - frame.right() - texts.left() - texts.right();
+    int needed = frame.top() + frame.bottom() + texts.top() + texts.bottom();
+    for (const QLabel *label : {m_room, m_shutdown}) {
+        if (!label->text().isEmpty())
+            needed += label->heightForWidth(textWidth);
+    }
+    return qMax(needed, sizeHint().height());
+}
+
 QAccessibleInterface *pictureBoxAccessible(const QString &className, QObject *object)
 {
     // Without this a picture is a bare "filler" that screen readers pass over.

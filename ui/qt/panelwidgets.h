@@ -42,20 +42,27 @@ protected:
 };
 
 // The status area under the plan: the room's news above, the shutdown's
-// below, each word-wrapped over the whole width. It asks for the height of
-// Lines lines of text and no width of its own: whoever places it gives it
-// the plan's width or more. An empty text takes no line.
+// below, each word-wrapped over the whole width, never cut or elided. It
+// asks for no width of its own: whoever places it gives it the plan's width
+// or more, and the height that heightForWidth() says. An empty text takes no
+// line.
 class StatusArea final : public QFrame {
     Q_OBJECT
 public:
+    // The area is never lower than this many lines of text.
     static constexpr int Lines = 4;
 
     explicit StatusArea(QWidget *parent = nullptr);
 
     void setTexts(const QString &room, const QString &shutdown);
 
+    // Lines lines of text: what a window opens with.
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+    // The height that shows both texts in full at `width`, and never less
+    // than sizeHint()'s.
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
 
 private:
     QLabel *m_room;

@@ -9,6 +9,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QIcon>
+#include <QLayout>
 #include <QMenuBar>
 #include <QPainter>
 #include <QSvgRenderer>
@@ -116,28 +117,36 @@ void setBackground(QWidget *widget, const QColor &colour)
 }
 
 // The central area: the plan in its top-left corner, the status area under
-// it as wide as the area, and, when the window is larger than both, the same
-// light yellow around them. It asks for room for both but lets the window
-// shrink below that, cutting the plan off.
+// it as wide as the area and as high as its texts need, and, when the window
+// is larger than both, the same light yellow around them. It asks for room
+// for both but lets the window shrink below that, cutting the plan off.
 class RoomArea final : public QWidget {
 public:
-    RoomArea(QSize planSize, QWidget *status) : m_planSize(planSize), m_status(status)
+    RoomArea(QSize planSize, StatusArea *status) : m_planSize(planSize), m_status(status)
     {
         m_status->setParent(this);
     }
-    QSize sizeHint() const override { return m_planSize + QSize(0, m_status->sizeHint().height()); }
+    QSize sizeHint() const override
+    {
+        return m_planSize + QSize(0, m_status->heightForWidth(statusWidth(m_planSize.width())));
+    }
     QSize minimumSizeHint() const override { return {0, 0}; }
 
-protected:
-    void resizeEvent(QResizeEvent *) override
+    // Gives the status area the height its texts now need.
+    void placeStatus()
     {
-        m_status->setGeometry(0, m_planSize.height(), qMax(width(), m_planSize.width()),
-                              m_status->sizeHint().height());
+        const int width = statusWidth(this->width());
+        m_status->setGeometry(0, m_planSize.height(), width, m_status->heightForWidth(width));
     }
 
+protected:
+    void resizeEvent(QResizeEvent *) override { placeStatus(); }
+
 private:
+    int statusWidth(int areaWidth) const { return qMax(areaWidth, m_planSize.width()); }
+
     QSize m_planSize;
-    QWidget *m_status;
+    StatusArea *m_status;
 };
 
 } // namespace
@@ -376,6 +385,17 @@ void Salle30::showStatus()
 {
     m_status->setTexts(toQString(m_monitor->statusText()), toQString(m_shutdown->statusText()));
     m_status->setToolTip(toQString(m_monitor->statusToolTip()));
+    // The central area's own geometry first, also before the first show.
+    layout()->activate();
+    auto *area = static_cast<RoomArea *>(centralWidget());
+    area->placeStatus();
+    // Texts longer than the usual lines (several failures at once, a host's
+    // long error descriptions) make the window taller rather than go unread;
+    // a window the operator maximised keeps its size.
+    const int missing = m_status->geometry().bottom() + 1 - area->height();
+    if (missing > 0 && m_status->height() > m_status->sizeHint().height()
+        && !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        resize(width(), height() + missing);
 
     const bool chainRunning = m_shutdown->chainRunning();
     if (chainRunning && !m_countdown->isActive())
