@@ -99,6 +99,8 @@ TEST_CASE("splitCommandLine splits as the C runtime of the launched program")
         const std::vector<std::u16string> fields = recorded();
         REQUIRE(fields.size() >= 3);
         CHECK(platform::splitCommandLine(line) == std::vector<std::u16string>(fields.begin() + 3, fields.end()));
+        // Not the panel's line: the recorder must say so.
+        CHECK(fields[0] != u"exact");
     }
 }
 
