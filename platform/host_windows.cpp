@@ -115,8 +115,12 @@ std::optional<Failure> launchDetached(std::u16string_view commandLine)
 std::variant<ReadOnlyFile, Failure> ReadOnlyFile::open(const std::filesystem::path &path)
 {
     // FILE_FLAG_BACKUP_SEMANTICS lets a directory open, so that it can be
-    // named as such rather than as "access denied". FILE_SHARE_DELETE lets
-    // the session list command rename a new list over the one being read.
+    // named as such rather than as "access denied". FILE_SHARE_WRITE and
+    // FILE_SHARE_DELETE let the session list command write the list anew or
+    // delete it while it is read. Renaming another file over it still fails
+    // while it is open (ERROR_ACCESS_DENIED) where the system has no POSIX
+    // rename semantics, as under Wine: the read is short, the next refresh
+    // finds the new list.
     const HANDLE handle =
         ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
