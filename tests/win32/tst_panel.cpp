@@ -1,0 +1,479 @@
+// salle30.exe driven from outside under Wine (or Windows): its window, tiles,
+// lists, keyboard, tool tips, real launches of the shutdown tool and of
+// session.bat, and its end. Drive D: is the test's own (scripts/wine-run).
+
+#include "controlids.h"
+#include "controls.h"
+#include "layout.h"
+#include "paneldriver.h"
+#include "panelwindow.h"
+
+#include <doctest/doctest.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <optional>
+#include <set>
+
+using namespace paneltest;
+using room::TileElement;
+
+namespace {
+
+const std::wstring PanelProgram = windowsPath(SALLE30_PANEL_EXE);
+const std::wstring RecorderProgram = windowsPath(SALLE30_RECORDER_EXE);
+
+std::wstring stationName(int station)
+{
+    return (station < 10 ? L"PC300" : L"PC30") + std::to_wstring(station);
+}
+
+enum class Look { NoSession, InSession, Idle };
+
+// Which of a tile's controls each look shows.
+bool shows(Look look, TileElement element)
+{
+    switch (element) {
+    case TileElement::Image:
+        return look == Look::NoSession;
+    case TileElement::ImageQ:
+        return look == Look::Idle;
+    default:
+        return look != Look::NoSession;
+    }
+}
+
+struct ShownStation {
+    int station;
+    Look look;
+    std::wstring user;
+    std::wstring idle;
+};
+
+void checkTiles(const Panel &panel, const std::vector<ShownStation> &expected)
+{
+    for (int station = 1; station <= room::StationCount; ++station) {
+        CAPTURE(station);
+        const auto found = std::find_if(expected.begin(), expected.end(),
+                                        [station](const ShownStation &s) { return s.station == station; });
+        const Look look = found == expected.end() ? Look::NoSession : found->look;
+        for (TileElement element : room::AllTileElements) {
+            CAPTURE(utf8(reinterpret_cast<const wchar_t *>(panel::tileElementName(station, element).c_str())));
+            CHECK(panel.visible(win32ids::tileControl(station, element)) == shows(look, element));
+        }
+        if (look != Look::NoSession) {
+            CHECK(utf8(panel.text(win32ids::tileControl(station, TileElement::Label))) == utf8(found->user));
+            CHECK(utf8(panel.text(win32ids::tileControl(station, TileElement::LabelBis))) == "NOM");
+            CHECK(utf8(panel.text(win32ids::tileControl(station, TileElement::LabelTer))) == utf8(found->idle));
+        }
+    }
+}
+
+std::vector<std::string> utf8(const std::vector<std::wstring> &texts)
+{
+    std::vector<std::string> out;
+    for (const auto &text : texts)
+        out.push_back(paneltest::utf8(text));
+    return out;
+}
+
+// The station a shutdown record names, from the command line it got; 0 for
+// none.
+int recordedStation(const std::vector<std::wstring> &record)
+{
+    if (record.size() < 2)
+        return 0;
+    for (int station = 1; station <= room::StationCount; ++station)
+        if (record[1].find(L"\\\\" + stationName(station) + L" ") != std::wstring::npos)
+            return station;
+    return 0;
+}
+
+// Waits until the shutdown tool's stand-in has recorded `count` runs; their
+// stations, in no particular order.
+std::multiset<int> waitForShutdowns(const RoomFolder &room, std::size_t count)
+{
+    std::multiset<int> stations;
+    const bool recorded = waitFor([&] { return room.shutdownRecords().size() >= count; });
+    CHECK_MESSAGE(recorded, "only " << room.shutdownRecords().size() << " of " << count << " shutdown runs");
+    for (const auto &path : room.shutdownRecords()) {
+        const auto record = readShutdownRecord(path);
+        REQUIRE(record.size() >= 3);
+        CAPTURE(paneltest::utf8(record[1]));
+        CAPTURE(paneltest::utf8(record[2]));
+        // The stand-in judges its own command line and window: "exact".
+        CHECK(paneltest::utf8(record[0]) == "exact");
+        stations.insert(recordedStation(record));
+    }
+    return stations;
+}
+
+void installShutdownTool(const RoomFolder &room)
+{
+    REQUIRE(CopyFileW(RecorderProgram.c_str(), room.path(L"shutcmd.exe").c_str(), FALSE));
+}
+
+// Posts a key to the focused control, as the keyboard would queue it; the
+// panel's loop hands it to IsDialogMessage.
+void postKey(const Panel &panel, UINT key)
+{
+    const HWND target = panel.focus();
+    REQUIRE(target != nullptr);
+    PostMessageW(target, WM_KEYDOWN, key, 1);
+    PostMessageW(target, WM_KEYUP, key, 0xC0000001);
+}
+
+} // namespace
+
+TEST_CASE("a fresh panel: twelve stop pictures, the station list, the focus on PC3005")
+{
+    RoomFolder room;
+    Panel panel(PanelProgram);
+
+    checkTiles(panel, {});
+    std::vector<std::string> all;
+    for (int station = 1; station <= room::StationCount; ++station)
+        all.push_back(paneltest::utf8(stationName(station)));
+    CHECK(utf8(panel.listItems(win32ids::Listcomplete)) == all);
+    CHECK(panel.listItems(win32ids::Listpc).empty());
+    CHECK_FALSE(panel.visible(win32ids::Listcomplete));
+    CHECK_FALSE(panel.visible(win32ids::Listpc));
+
+    wchar_t title[64]{};
+    GetWindowTextW(panel.window(), title, int(std::size(title)));
+    CHECK(paneltest::utf8(title) == "Salle Talvero 30");
+    for (int station = 1; station <= room::StationCount; ++station) {
+        CAPTURE(station);
+        CHECK(panel.visible(win32ids::stationButton(station)));
+        // The fifth button is named Pc3005 but reads "PC3005".
+        CHECK(panel.text(win32ids::stationButton(station)) == stationName(station));
+    }
+    // No dcon.txt and no session.bat: the status area says so.
+    CHECK_FALSE(panel.text(win32ids::StatusLine).empty());
+    CHECK(waitFor([&] { return panel.focus() == panel.control(win32ids::stationButton(5)); }));
+}
+
+TEST_CASE("the tiles and Listpc follow the session list at each refresh")
+{
+    struct Row {
+        const char *name;
+        std::optional<std::string> file; // nothing: no dcon.txt
+        bool byTimer1;
+        std::vector<ShownStation> expected;
+        std::vector<std::wstring> listpc;
+    };
+    const std::vector<ShownStation> zoe{{12, Look::InSession, L"zoé", L"00:00:09"}};
+    const std::vector<Row> rows{
+        {"an empty list: no session anywhere", "", false, {}, {}},
+        {"a user at work: idle time begins with 00",
+         sessionLine(L"PC3007", L"marie", L"00:12:41"),
+         false,
+         {{7, Look::InSession, L"marie", L"00:12:41"}},
+         {L"PC3007"}},
+        {"an idle user: idle time begins with 01",
+         sessionLine(L"PC3007", L"marie", L"01:02:03"),
+         false,
+         {{7, Look::Idle, L"marie", L"01:02:03"}},
+         {L"PC3007"}},
+        {"the idle rule reads the text: 0:12:41 does not begin with 00",
+         sessionLine(L"PC3002", L"paul", L"0:12:41"),
+         false,
+         {{2, Look::Idle, L"paul", L"0:12:41"}},
+         {L"PC3002"}},
+        {"names compare case-sensitively",
+         sessionLine(L"pc3007", L"marie", L"00:00:01") + sessionLine(L"Pc3005", L"luc", L"00:00:01"),
+         false,
+         {},
+         {L"pc3007", L"Pc3005"}},
+        {"unknown computers are listed and mark no tile",
+         sessionLine(L"PC1207", L"autre", L"00:00:01") + sessionLine(L"PC3013", L"x", L"00:00:01") +
+             sessionLine(L"PC3000", L"y", L"00:00:01"),
+         false,
+         {},
+         {L"PC1207", L"PC3013", L"PC3000"}},
+        {"a repeated station: the last user shows, the idle mark stays",
+         sessionLine(L"PC3004", L"anne", L"01:00:00") + sessionLine(L"PC3004", L"bob", L"00:00:05"),
+         false,
+         {{4, Look::Idle, L"bob", L"00:00:05"}},
+         {L"PC3004", L"PC3004"}},
+        {"code page 1252 user names, cut at column 36",
+         sessionLine(L"PC3008", L"Bérénice-Anaïs", L"00:01:17") + sessionLine(L"PC3005", L"François", L"00:02:41"),
+         false,
+         {{8, Look::InSession, L"Bérénice-Anaï", L"00:01:17"}, {5, Look::InSession, L"François", L"00:02:41"}},
+         {L"PC3008", L"PC3005"}},
+        {"Timer1's tick refreshes as the menu does",
+         sessionLine(L"PC3012", L"zoé", L"00:00:09"),
+         true,
+         zoe,
+         {L"PC3012"}},
+        {"a missing file leaves the room as last read", std::nullopt, false, zoe, {L"PC3012"}},
+        {"the list comes back after the missing file",
+         sessionLine(L"PC3010", L"m.lefebvre", L"02:18:14"),
+         true,
+         {{10, Look::Idle, L"m.lefebvre", L"02:18:14"}},
+         {L"PC3010"}},
+    };
+
+    RoomFolder room;
+    Panel panel(PanelProgram);
+    for (const Row &row : rows) {
+        CAPTURE(row.name);
+        if (row.file)
+            room.write(L"dcon.txt", *row.file);
+        else
+            room.remove(L"dcon.txt");
+        const std::wstring statusBefore = panel.text(win32ids::StatusLine);
+        if (row.byTimer1)
+            REQUIRE(panel.tick(1));
+        else
+            REQUIRE(panel.command(win32ids::menuCommand(panel::MenuCommand::Refresh)));
+        checkTiles(panel, row.expected);
+        CHECK(utf8(panel.listItems(win32ids::Listpc)) == utf8(row.listpc));
+        CHECK_FALSE(panel.text(win32ids::StatusLine).empty());
+        if (!row.file)
+            CHECK(panel.text(win32ids::StatusLine) != statusBefore);
+    }
+}
+
+TEST_CASE("Tab walks the buttons in the plan's order; Space and Enter press the focused one")
+{
+    RoomFolder room;
+    installShutdownTool(room);
+    Panel panel(PanelProgram);
+
+    // The dialog manager's own walk, from the first button round to it again.
+    HWND current = panel.control(win32ids::stationButton(layout::TabOrder.front()));
+    for (std::size_t i = 1; i <= layout::TabOrder.size(); ++i) {
+        CAPTURE(i);
+        current = GetNextDlgTabItem(panel.window(), current, FALSE);
+        CHECK(GetDlgCtrlID(current) ==
+              win32ids::stationButton(layout::TabOrder[i % layout::TabOrder.size()]));
+    }
+
+    // Keys through the panel's message loop.
+    REQUIRE(waitFor([&] { return panel.focus() == panel.control(win32ids::stationButton(5)); }));
+    for (std::size_t i = 1; i < 4; ++i) {
+        CAPTURE(i);
+        postKey(panel, VK_TAB);
+        const HWND next = panel.control(win32ids::stationButton(layout::TabOrder[i]));
+        CHECK(waitFor([&] { return panel.focus() == next; }));
+    }
+    // The focus is on PC3011 (the fourth in the order).
+    postKey(panel, VK_SPACE);
+    CHECK(waitForShutdowns(room, 1) == std::multiset<int>{11});
+    room.removeShutdownRecords();
+    postKey(panel, VK_RETURN);
+    CHECK(waitForShutdowns(room, 1) == std::multiset<int>{11});
+}
+
+TEST_CASE("each button's tool tip reads Eteindre and its station")
+{
+    RoomFolder room;
+    Panel panel(PanelProgram);
+
+    struct Search {
+        HWND toolTips = nullptr;
+    } search;
+    EnumThreadWindows(
+        panel.threadId(),
+        [](HWND window, LPARAM parameter) -> BOOL {
+            wchar_t className[64]{};
+            GetClassNameW(window, className, int(std::size(className)));
+            if (std::wstring(className) != TOOLTIPS_CLASSW)
+                return TRUE;
+            reinterpret_cast<Search *>(parameter)->toolTips = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    REQUIRE(search.toolTips != nullptr);
+
+    // The tool tip's structures live in the panel: read them there.
+    struct Remote {
+        TOOLINFOW tool;
+        wchar_t text[128];
+    };
+    void *const remote = VirtualAllocEx(panel.process(), nullptr, sizeof(Remote), MEM_COMMIT, PAGE_READWRITE);
+    REQUIRE(remote != nullptr);
+    auto *const remoteTool = static_cast<Remote *>(remote);
+    std::map<int, std::wstring> tips;
+    const LRESULT count = SendMessageW(search.toolTips, TTM_GETTOOLCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        Remote local{};
+        local.tool.cbSize = sizeof local.tool;
+        local.tool.lpszText = remoteTool->text;
+        REQUIRE(WriteProcessMemory(panel.process(), remote, &local, sizeof local, nullptr));
+        REQUIRE(SendMessageW(search.toolTips, TTM_ENUMTOOLSW, WPARAM(i), reinterpret_cast<LPARAM>(remote)));
+        local.tool.lpszText = remoteTool->text;
+        REQUIRE(WriteProcessMemory(panel.process(), &remoteTool->tool.lpszText, &local.tool.lpszText,
+                                   sizeof local.tool.lpszText, nullptr));
+        SendMessageW(search.toolTips, TTM_GETTEXTW, std::size(local.text), reinterpret_cast<LPARAM>(remote));
+        REQUIRE(ReadProcessMemory(panel.process(), remote, &local, sizeof local, nullptr));
+        tips[GetDlgCtrlID(reinterpret_cast<HWND>(local.tool.uId))] = local.text;
+    }
+    VirtualFreeEx(panel.process(), remote, 0, MEM_RELEASE);
+
+    for (int station = 1; station <= room::StationCount; ++station) {
+        CAPTURE(station);
+        CHECK(paneltest::utf8(tips[win32ids::stationButton(station)]) ==
+              "Eteindre " + paneltest::utf8(stationName(station)));
+    }
+}
+
+TEST_CASE("the client area is the plan and the status area at the prefix's dpi; controls stay put")
+{
+    // The prefix's LogPixels: 96 unless the test runs in one made at 144.
+    const char *asked = std::getenv("SALLE30_WINE_DPI");
+    const int dpi = asked ? std::atoi(asked) : 96;
+    RoomFolder room;
+    Panel panel(PanelProgram);
+
+    CHECK(int(GetDpiForWindow(panel.window())) == dpi);
+    RECT client{};
+    GetClientRect(panel.window(), &client);
+    CHECK(client.right == layout::toPixels(layout::PlanWidth, dpi));
+    CHECK(client.bottom == layout::toPixels(layout::PlanHeight + win32ids::StatusAreaHeight, dpi));
+
+    const auto placeOf = [&](int id) {
+        RECT r{};
+        GetWindowRect(panel.control(id), &r);
+        MapWindowPoints(nullptr, panel.window(), reinterpret_cast<POINT *>(&r), 2);
+        return layout::TwipRect{r.left, r.top, r.right - r.left, r.bottom - r.top};
+    };
+    const auto checkPlaces = [&] {
+        for (int station = 1; station <= room::StationCount; ++station) {
+            CAPTURE(station);
+            CHECK(placeOf(win32ids::stationButton(station)) == layout::toPixels(layout::buttonRect(station), dpi));
+            for (TileElement element : room::AllTileElements)
+                CHECK(placeOf(win32ids::tileControl(station, element)) ==
+                      layout::toPixels(layout::tileElementRect(station, element), dpi));
+        }
+    };
+    checkPlaces();
+    // The idle mark of the right-hand column ends at the client area's edge.
+    CHECK(placeOf(win32ids::tileControl(12, TileElement::ImageQ)).left +
+              placeOf(win32ids::tileControl(12, TileElement::ImageQ)).width ==
+          client.right);
+
+    RECT frame{};
+    GetWindowRect(panel.window(), &frame);
+    REQUIRE(SetWindowPos(panel.window(), nullptr, 0, 0, frame.right - frame.left + 200,
+                         frame.bottom - frame.top + 150, SWP_NOMOVE | SWP_NOZORDER));
+    checkPlaces();
+}
+
+TEST_CASE("a station button launches the shutdown tool for its station")
+{
+    RoomFolder room;
+    installShutdownTool(room);
+    Panel panel(PanelProgram);
+    for (int station : {7, 5, 1, 12}) {
+        CAPTURE(station);
+        room.removeShutdownRecords();
+        REQUIRE(panel.click(station));
+        CHECK(waitForShutdowns(room, 1) == std::multiset<int>{station});
+    }
+}
+
+TEST_CASE("a room shutdown launches PC3001 at once and one station per chain tick")
+{
+    RoomFolder room;
+    installShutdownTool(room);
+    Panel panel(PanelProgram);
+
+    REQUIRE(panel.command(win32ids::menuCommand(panel::MenuCommand::Stopall)));
+    CHECK(waitForShutdowns(room, 1) == std::multiset<int>{1});
+    // Timer5 is not enabled yet: its tick does nothing.
+    REQUIRE(panel.tick(5));
+    std::multiset<int> expected{1};
+    for (int k = 2; k <= room::StationCount; ++k) {
+        CAPTURE(k);
+        REQUIRE(panel.tick(k));
+        expected.insert(k);
+        CHECK(waitForShutdowns(room, expected.size()) == expected);
+    }
+    // The chain has ended: Timer12 is disabled again. A new room shutdown
+    // starts over; whatever was launched before it has been started by then.
+    REQUIRE(panel.tick(12));
+    REQUIRE(panel.command(win32ids::menuCommand(panel::MenuCommand::Stopall)));
+    expected.insert(1);
+    CHECK(waitForShutdowns(room, expected.size()) == expected);
+}
+
+TEST_CASE("the panel ends with exit code 0, also during a room shutdown")
+{
+    struct Row {
+        const char *name;
+        bool roomShutdown;
+        UINT message;
+        WPARAM wParam;
+    };
+    const Row rows[]{
+        {"Quitter", false, WM_COMMAND, WPARAM(win32ids::menuCommand(panel::MenuCommand::Quitter))},
+        {"Quitter during a room shutdown", true, WM_COMMAND,
+         WPARAM(win32ids::menuCommand(panel::MenuCommand::Quitter))},
+        {"closing the window during a room shutdown", true, WM_CLOSE, 0},
+    };
+    for (const Row &row : rows) {
+        CAPTURE(row.name);
+        RoomFolder room;
+        installShutdownTool(room);
+        Panel panel(PanelProgram);
+        if (row.roomShutdown) {
+            REQUIRE(panel.command(win32ids::menuCommand(panel::MenuCommand::Stopall)));
+            REQUIRE(panel.tick(2));
+        }
+        PostMessageW(panel.window(), row.message, row.wParam, 0);
+        CHECK(panel.waitForExit() == 0);
+    }
+}
+
+TEST_CASE("session.bat runs through cmd at each refresh; its list shows at a later one")
+{
+    RoomFolder room;
+    // What session.bat writes, in the columns the panel reads.
+    std::string line = sessionLine(L"PC3009", L"lucie", L"00:00:05");
+    line.resize(line.size() - 2);
+    room.write(L"session.bat", "@echo off\r\n>d:\\talvero\\dcon.txt echo " + line + "\r\n");
+    Panel panel(PanelProgram);
+
+    const int label = win32ids::tileControl(9, TileElement::Label);
+    CHECK(waitFor([&] {
+        return panel.command(win32ids::menuCommand(panel::MenuCommand::Refresh)) && panel.text(label) == L"lucie";
+    }));
+    checkTiles(panel, {{9, Look::InSession, L"lucie", L"00:00:05"}});
+}
+
+TEST_CASE("the menu bar: Fichier with Quitter; Application with Rafraichir, a separator, Eteindre tous")
+{
+    const HMENU bar = win32ui::createMenuBar();
+    REQUIRE(bar != nullptr);
+    const auto caption = [](HMENU menu, UINT position) {
+        wchar_t text[128]{};
+        GetMenuStringW(menu, position, text, int(std::size(text)), MF_BYPOSITION);
+        return paneltest::utf8(text);
+    };
+    REQUIRE(GetMenuItemCount(bar) == 2);
+    CHECK(caption(bar, 0) == "&Fichier");
+    CHECK(caption(bar, 1) == "&Application");
+
+    const HMENU fichier = GetSubMenu(bar, 0);
+    REQUIRE(GetMenuItemCount(fichier) == 1);
+    CHECK(caption(fichier, 0) == "&Quitter");
+    CHECK(GetMenuItemID(fichier, 0) == UINT(win32ids::menuCommand(panel::MenuCommand::Quitter)));
+
+    const HMENU application = GetSubMenu(bar, 1);
+    REQUIRE(GetMenuItemCount(application) == 3);
+    CHECK(caption(application, 0) == "&Rafraîchir");
+    CHECK(GetMenuItemID(application, 0) == UINT(win32ids::menuCommand(panel::MenuCommand::Refresh)));
+    MENUITEMINFOW separator{};
+    separator.cbSize = sizeof separator;
+    separator.fMask = MIIM_FTYPE;
+    REQUIRE(GetMenuItemInfoW(application, 1, TRUE, &separator));
+    CHECK((separator.fType & MFT_SEPARATOR) != 0);
+    CHECK(caption(application, 2) == "&Eteindre tous les ordinateurs");
+    CHECK(GetMenuItemID(application, 2) == UINT(win32ids::menuCommand(panel::MenuCommand::Stopall)));
+    DestroyMenu(bar);
+}
