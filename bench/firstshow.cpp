@@ -27,8 +27,7 @@
 #include <ctime>
 
 #ifdef SALLE30_BENCH_PANEL
-#include "clock.h"
-#include "launcher.h"
+#include "platform.h"
 #include "salle30window.h"
 #endif
 
@@ -85,10 +84,8 @@ private:
 int main(int argc, char *argv[])
 {
 #ifdef SALLE30_BENCH_PANEL
-    HostLauncher launcher;
-    SystemClock clock;
     QApplication app(argc, argv);
-    auto *window = new Salle30(launcher, clock);
+    auto *window = new Salle30(platform::systemHost());
 #else
     int width = 0;
     int height = 0;

@@ -17,8 +17,7 @@
 #include <string>
 #include <sys/mman.h>
 #include <unistd.h>
-
-using namespace Qt::StringLiterals;
+#include <vector>
 
 [[noreturn]] static void broken(const char *promise, int line)
 {
@@ -34,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     // The lines as the layout defines them: each ends at CR or CR LF, a lone
     // LF stays in its line, the last line needs no end.
-    QList<SessionRecord> expected;
+    std::vector<SessionRecord> expected;
     for (std::string_view rest = file; !rest.empty();) {
         const std::string_view line = rest.substr(0, rest.find('\r'));
         rest.remove_prefix(std::min(line.size() + 1, rest.size()));
@@ -42,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             rest.remove_prefix(1);
         if (!line.empty() && line.front() == '\\') {
             const std::u16string wide = platform::decodeSystemText(line);
-            expected.append(cutSessionRecord(QStringView(wide)).toRecord());
+            expected.push_back(cutSessionRecord(wide).toRecord());
         }
     }
 
@@ -50,21 +49,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     static const int descriptor = ::memfd_create("dcon.txt", MFD_CLOEXEC);
     CHECK(descriptor >= 0 && ::ftruncate(descriptor, 0) == 0);
     CHECK(::pwrite(descriptor, data, size, 0) == ssize_t(size));
-    // The computer name handed out ahead of the rest is the whole cut's.
-    const auto keep = [](QList<SessionRecord> &into) {
+    // The computer name handed out ahead of the rest is the whole cut's, and
+    // its view still reads so once the rest is cut.
+    const auto keep = [](std::vector<SessionRecord> &into) {
         return [&into](const SessionLine &line) {
-            const QString early = line.ComputerName().toString();
-            into.append(line.record().toRecord());
-            CHECK(into.back().ComputerName == early);
+            const std::u16string early(line.ComputerName());
+            into.push_back(line.record().toRecord());
+            CHECK(into.back().ComputerName == early && line.ComputerName() == early);
         };
     };
-    QList<SessionRecord> records;
-    CHECK(!readSessionListFile("/proc/self/fd/" + std::to_string(descriptor), keep(records)));
+    std::vector<SessionRecord> records;
+    auto opened = platform::ReadOnlyFile::open("/proc/self/fd/" + std::to_string(descriptor));
+    CHECK(std::holds_alternative<platform::ReadOnlyFile>(opened));
+    CHECK(!readSessionList(std::get<platform::ReadOnlyFile>(opened), keep(records)));
     CHECK(records == expected);
 
     // The smallest limits, so that lines past 592 bytes take the bounded
     // path, in small chunks that split lines, CR LF and characters.
-    QList<SessionRecord> bounded;
+    std::vector<SessionRecord> bounded;
     SessionListParser parser(keep(bounded), {0, 0});
     for (const std::size_t chunk = 1 + size % 61; !file.empty(); file.remove_prefix(std::min(chunk, file.size())))
         parser.feed(file.substr(0, chunk));
@@ -74,24 +76,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     room::RoomTiles tiles;
     for (const SessionRecord &record : records) {
         using namespace sessionlist;
-        CHECK(record.ComputerName.size() <= ComputerNameWidth && !record.ComputerName.endsWith(Blank));
-        CHECK(record.UserName.size() <= UserNameWidth && !record.UserName.startsWith(Blank));
-        CHECK(!record.UserName.endsWith(Blank));
-        CHECK(record.IdleTime.size() <= IdleTimeWidth && !record.IdleTime.startsWith(Blank));
+        CHECK(record.ComputerName.size() <= ComputerNameWidth && !record.ComputerName.ends_with(Blank));
+        CHECK(record.UserName.size() <= UserNameWidth && !record.UserName.starts_with(Blank));
+        CHECK(!record.UserName.ends_with(Blank));
+        CHECK(record.IdleTime.size() <= IdleTimeWidth && !record.IdleTime.starts_with(Blank));
         tiles.ApplySessionRecord(record.ComputerName, record.UserName, record.IdleTime);
     }
     for (int n = 1; n <= room::StationCount; ++n) {
         const SessionRecord *last = nullptr;
         bool idle = false;
         for (const SessionRecord &record : records) {
-            if (record.ComputerName == room::stationName(n) && !record.UserName.isEmpty()) {
+            if (record.ComputerName == room::stationName(n) && !record.UserName.empty()) {
                 last = &record;
-                idle = idle || !record.IdleTime.startsWith(u"00"_s);
+                idle = idle || !record.IdleTime.starts_with(u"00");
             }
         }
         const room::StationTile &tile = tiles.tile(n);
         const auto state = idle ? room::TileState::InSessionIdle : room::TileState::InSession;
-        CHECK(tile == (last ? room::StationTile{state, last->UserName, u"NOM"_s, last->IdleTime}
+        CHECK(tile == (last ? room::StationTile{state, last->UserName, u"NOM", last->IdleTime}
                             : room::StationTile{}));
     }
     return 0;
