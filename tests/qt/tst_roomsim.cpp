@@ -187,8 +187,9 @@ private Q_SLOTS:
         const auto inSession = [&] {
             const std::vector<SessionRecord> records =
                 parseSessionList(readAll(drive.path(u"dcon.txt"_s)).toStdString());
-            return std::ranges::count_if(
-                records, [](const SessionRecord &r) { return roomsim::isRoomStation(platform::toUtf8(r.ComputerName)); });
+            return std::ranges::count_if(records, [](const SessionRecord &r) {
+                return roomsim::isRoomStation(platform::toUtf8(r.ComputerName));
+            });
         };
         QVERIFY(inSession() > 0);
 
@@ -205,8 +206,8 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(restartsOrdered(), 12, 20000);
         const QString logged = QString::fromUtf8(readAll(drive.path(u"shutcmd.log"_s)));
         QCOMPARE(logged.count(u'\n'), 12);
-        QVERIFY2(logged.contains(u"Z\t\\\\PC3012\t/R\t/T:120\t"_s + QString::fromStdU16String(arguments).section(u'"', 1, 1) + u'\n'),
-                 qPrintable(logged));
+        const QString warning = QString::fromStdU16String(arguments).section(u'"', 1, 1);
+        QVERIFY2(logged.contains(u"Z\t\\\\PC3012\t/R\t/T:120\t"_s + warning + u'\n'), qPrintable(logged));
 
         // A malformed line changes nothing; the stations are empty once the delay is over.
         const QStringList dir{u"--dir"_s, drive.path(QString())};

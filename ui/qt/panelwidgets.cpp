@@ -62,7 +62,9 @@ StatusArea::StatusArea(QWidget *parent) : QFrame(parent)
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     // The window's own face, not the plan's yellow: the texts are news
     // about the room, not part of its plan.
-    setPalette(QGuiApplication::palette());
+    QPalette face = palette();
+    face.setColor(QPalette::Window, QGuiApplication::palette().color(QPalette::Window));
+    setPalette(face);
     setAutoFillBackground(true);
     auto *texts = new QVBoxLayout(this);
     texts->setContentsMargins(4, 2, 4, 2);
