@@ -244,7 +244,9 @@ void PanelWindow::createControls()
 
     for (int station = 1; station <= room::StationCount; ++station) {
         for (TileElement element : TileCreationOrder) {
-            DWORD style = SS_NOPREFIX;
+            // Labels show one line, centred on their height; what does not
+            // fit is cut off.
+            DWORD style = SS_NOPREFIX | SS_CENTERIMAGE;
             if (isPicture(element))
                 style = SS_OWNERDRAW;
             else if (element == TileElement::LabelTer)
@@ -618,10 +620,9 @@ void PanelWindow::drawPicture(const DRAWITEMSTRUCT &item)
         SelectObject(dc, idleTime ? m_idleTimeFont.get() : m_windowFont.get());
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-        // As the STATIC draws it: SS_CENTER breaks words, SS_LEFTNOWORDWRAP
-        // keeps one line.
+        // As the STATIC draws it (SS_CENTERIMAGE: one line, centred on its height).
         DrawTextW(dc, text, -1, &labelRect,
-                  DT_NOPREFIX | DT_EXPANDTABS | (idleTime ? DT_CENTER | DT_WORDBREAK : DT_LEFT | DT_SINGLELINE));
+                  DT_NOPREFIX | DT_EXPANDTABS | DT_SINGLELINE | DT_VCENTER | (idleTime ? DT_CENTER : DT_LEFT));
         RestoreDC(dc, saved);
     }
 
