@@ -340,6 +340,24 @@ private Q_SLOTS:
                                       u"\\\\PC3008 \\\\PC3009 \\\\PC3010 \\\\PC3011 \\\\PC3012"_s);
     }
 
+    void enablingAgainRestartsTheInterval()
+    {
+        // Stopall during a room shutdown enables Timer2 again: its 10 s start anew. A handler
+        // that leaves a timer enabled leaves its count alone.
+        const auto window = makeWindow();
+        auto *timer2 = window->findChild<QTimer *>(u"Timer2"_s);
+        QVERIFY(timer2);
+        trigger(*window, u"Stopall"_s);
+        const int full = timer2->interval();
+        QTRY_VERIFY(timer2->remainingTime() < full - 200);
+        trigger(*window, u"refresh"_s);
+        QVERIFY(timer2->isActive());
+        QVERIFY(timer2->remainingTime() < full - 200);
+        trigger(*window, u"Stopall"_s);
+        QVERIFY(timer2->isActive());
+        QVERIFY2(timer2->remainingTime() > full - 100, qPrintable(QString::number(timer2->remainingTime())));
+    }
+
     void busyPointerComesBack_data()
     {
         QTest::addColumn<int>("fault"); // 0 none, 1 missing file, 2 open refused, 3 read fails midway

@@ -332,6 +332,9 @@ void Salle30::createTimers()
         auto *timer = new QTimer(this);
         timer->setObjectName(toQString(binding.control));
         timer->setProperty("handler", toQString(binding.handler));
+        // A coarse timer may tick up to 5 % off, half a second of a chain's
+        // 10 s, and the status area counts those down to the second.
+        timer->setTimerType(Qt::PreciseTimer);
         const int k = binding.timer;
         if (k == 1)
             connect(timer, &QTimer::timeout, this, [this] { m_monitor->Timer1_Timer(); });
