@@ -7,9 +7,6 @@
 //     ^ columns 3 to 19: the computer name
 //                 ^ columns 17 to 36: the user name (17 to 19 overlap the name)
 //                                    the last 12 characters: the idle time ^
-//
-// A line ends at a carriage return or at CR LF. A lone line feed is part of
-// the line it stands in.
 
 namespace sessionlist {
 

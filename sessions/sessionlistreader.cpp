@@ -10,22 +10,16 @@ using namespace sessionlist;
 
 namespace {
 
-// No code page takes more bytes than this for one UTF-16 unit (MB_LEN_MAX
-// on glibc; UTF-8 and GB18030 need 4, an undecodable byte gives one unit).
+// No code page takes more bytes for one UTF-16 unit (MB_LEN_MAX on glibc).
+// The head holds the first 36 characters and the one after; the tail at
+// least the 12 of the idle time and the one before.
 constexpr std::size_t MaxBytesPerUnit = 16;
-// Enough bytes for the first 36 characters, the last column that a field
-// reads from the front of the line, and for the character after them.
 constexpr std::size_t HeadBytes = (UserNameLastColumn + 1) * MaxBytesPerUnit;
-// Enough bytes for the 12 characters of the idle time and one before them.
 constexpr std::size_t MinTailBytes = (IdleTimeWidth + 1) * MaxBytesPerUnit;
 
-constexpr char BlankByte = static_cast<char>(Blank);
-
-// Whether a character of the line starts at byte `at` (0 < at < size).
-// A byte below 0x30 stands for itself in every supported code page: it is
-// neither a lead byte nor any later byte of a multi-byte character. A byte
-// below 0x80 is a later byte only right after a byte of 0x80 or more (after
-// a lead byte, or the third byte of a four-byte GB18030 character).
+// Whether a character starts at byte `at` (0 < at < size). A byte below 0x30
+// stands for itself in every supported code page; one below 0x80 is part of
+// another character only right after one of 0x80 or more.
 bool startsCharacter(std::string_view bytes, std::size_t at)
 {
     const auto here = static_cast<unsigned char>(bytes[at]);
@@ -55,9 +49,10 @@ void SessionListParser::feed(std::string_view bytes)
     while (!bytes.empty()) {
         const auto *cr = static_cast<const char *>(std::memchr(bytes.data(), '\r', bytes.size()));
         const std::string_view piece = bytes.substr(0, cr ? std::size_t(cr - bytes.data()) : bytes.size());
+        // A backslash is the same byte in every supported code page and
+        // never part of a multi-byte character. The usual line, whole in this
+        // chunk, is cut where it lies instead of being copied first.
         if (cr && !m_inLine && !piece.empty() && piece.front() == RecordMark && piece.size() <= m_limits.wholeLine) {
-            // The usual line, whole in this chunk, is cut where it lies
-            // instead of being copied to m_partial first.
             emitRecordLine(piece);
         } else {
             if (!m_inLine && !piece.empty()) {
@@ -93,8 +88,7 @@ void SessionListParser::hold(std::string_view bytes)
         return;
     }
     if (!m_long) {
-        // Too long to hold whole: from here on m_partial keeps the head only,
-        // and m_tail what may hold the idle time.
+        // Too long to hold whole: m_partial keeps the head from now on.
         m_long = true;
         holdTail(m_partial);
         m_partial.append(bytes.substr(0, HeadBytes - std::min(HeadBytes, m_partial.size())));
@@ -105,9 +99,8 @@ void SessionListParser::hold(std::string_view bytes)
 
 void SessionListParser::holdTail(std::string_view bytes)
 {
-    // Blanks after the last non-blank are counted, not held: a line may end
-    // in megabytes of them.
-    const std::size_t last = bytes.find_last_not_of(BlankByte);
+    // Trailing blanks are counted, not held: a line may end in megabytes.
+    const std::size_t last = bytes.find_last_not_of(char(Blank));
     if (last == std::string_view::npos) {
         m_pendingBlanks += bytes.size();
         return;
@@ -121,7 +114,7 @@ void SessionListParser::holdTail(std::string_view bytes)
     if (m_pendingBlanks >= keep || text.size() > 2 * keep)
         m_tail.clear();
     else
-        m_tail.append(m_pendingBlanks, BlankByte);
+        m_tail.append(m_pendingBlanks, char(Blank));
     m_tail.append(text.substr(text.size() - std::min(text.size(), 2 * keep + 1)));
     m_pendingBlanks = bytes.size() - text.size();
     if (m_tail.size() > 2 * keep) {
@@ -145,7 +138,7 @@ void SessionListParser::endLine()
         platform::decodeSystemText(m_tail, m_wideTail);
         record.IdleTime = cutSessionRecord(m_wideTail).IdleTime;
         ++m_records;
-        m_sink(SessionLine(*this, record));
+        m_sink(SessionLine(*this, {}, record.ComputerName, &record));
     }
     m_partial.clear();
     m_tail.clear();
@@ -155,37 +148,26 @@ void SessionListParser::endLine()
 
 void SessionListParser::emitRecordLine(std::string_view line)
 {
-    // Backslash is the same byte in every ASCII-compatible code page, and no
-    // multi-byte sequence starts with it, so the byte test in feed() is the
-    // character test.
     ++m_records;
-    // When the first 19 bytes are ASCII they are the first 19 characters in
-    // every supported code page (a byte below 0x80 after another one starts
-    // a character), and the computer name lies in them: the line need not be
-    // decoded for it. Decoding and cutting every line took most of a
-    // refresh of the 50 MB listing: 87 ms, against 32 ms when only the
-    // twelve stations' lines are (4a9c1e6). The sizes here are constants, so
-    // that the compiler unrolls the ASCII test, the widening of all 17
-    // columns and the trim: with sizes of the line's own, they took 27
-    // instructions more per line (callgrind).
+    // First 19 ASCII bytes are the first 19 characters in every supported
+    // code page, and hold the computer name: the line is not decoded for it.
+    // Decoding and cutting every line took 87 ms of the 50 MB refresh, the
+    // name alone 32 ms. Constant sizes let the compiler unroll the ASCII
+    // test, the widening of all 17 columns and the trim: sizes of the line's
+    // own cost 27 instructions more per line (callgrind).
     if (line.size() >= ComputerNameLastColumn && isAscii(std::string_view(line.data(), ComputerNameLastColumn))) {
         const std::string_view name(line.data() + ComputerNameFirstColumn - 1, ComputerNameWidth);
         std::copy_n(name.data(), ComputerNameWidth, m_name.data());
         m_sink(SessionLine(*this, line, {m_name.data(), withoutTrailingBlanks(name).size()}));
     } else {
         const SessionRecordView record = cutRecordLine(line);
-        m_sink(SessionLine(*this, record));
+        m_sink(SessionLine(*this, line, record.ComputerName, &record));
     }
 }
 
 SessionRecordView SessionListParser::cutRecordLine(std::string_view line)
 {
-    // An ASCII line, the usual, is widened here: asking the host to decode
-    // each station's line made the 50 MB refresh a third slower.
-    if (isAscii(line))
-        m_wide.assign(line.begin(), line.end());
-    else
-        platform::decodeSystemText(line, m_wide);
+    platform::decodeSystemText(line, m_wide);
     return cutSessionRecord(m_wide);
 }
 
@@ -199,8 +181,7 @@ std::optional<platform::Failure> readSessionList(platform::InputFile &file, cons
     SessionListParser parser(sink);
     std::array<char, 64 * 1024> buffer;
     for (std::uint64_t remaining = file.size(); remaining > 0;) {
-        const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), remaining));
-        const std::variant<std::size_t, platform::Failure> read = file.read(std::span(buffer.data(), wanted));
+        const auto read = file.read(std::span(buffer.data(), std::size_t(std::min<std::uint64_t>(buffer.size(), remaining))));
         if (const auto *failure = std::get_if<platform::Failure>(&read))
             return *failure;
         const std::size_t got = std::get<std::size_t>(read);

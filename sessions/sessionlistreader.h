@@ -27,12 +27,9 @@ public:
 
 private:
     friend class SessionListParser;
-    SessionLine(SessionListParser &parser, std::string_view bytes, std::u16string_view computerName)
-        : m_parser(parser), m_bytes(bytes), m_computerName(computerName)
-    {
-    }
-    SessionLine(SessionListParser &parser, const SessionRecordView &record)
-        : m_parser(parser), m_computerName(record.ComputerName), m_cut(&record)
+    SessionLine(SessionListParser &parser, std::string_view bytes, std::u16string_view computerName,
+                const SessionRecordView *cut = nullptr)
+        : m_parser(parser), m_bytes(bytes), m_computerName(computerName), m_cut(cut)
     {
     }
 
@@ -45,38 +42,32 @@ private:
 // Receives each record line of a session list, in file order.
 using SessionRecordSink = std::function<void(const SessionLine &)>;
 
-// How much of one record line a SessionListParser holds. A line up to
-// `wholeLine` bytes is held whole. Of a longer one the fields need only the
-// first 36 characters and the last 12 before the trailing blanks: the parser
-// keeps a head of 592 bytes and up to 2 * `tail` bytes before the trailing
-// blanks, which it counts without holding. Whatever the line's length it
-// holds at most max(wholeLine, 2 * tail + 592) bytes of it, and twice as
-// much again once decoded to UTF-16.
+// How much of one record line a SessionListParser holds: a line up to
+// `wholeLine` bytes whole; of a longer one, whose fields need only the first
+// 36 characters and the last 12 before the trailing blanks, 592 bytes of head
+// and up to 2 * `tail` bytes before the trailing blanks, which are counted.
+// At most max(wholeLine, 2 * tail + 592) bytes, twice that once decoded.
 //
-// The fields come out as the whole line's cut would give them, given a
-// stateless ASCII-compatible code page (every ANSI code page of Windows,
-// UTF-8, every locale character set of glibc) in which a byte below 0x30
-// always stands for itself. The tail starts where the bytes prove a
-// character starts: at a byte below 0x30, or an ASCII byte after another.
-// Where `tail` bytes in a row prove none it starts `tail` bytes before the
-// end all the same: UTF-8 and single-byte code pages decode right again from
-// the next character, but a line that ends with over `tail` bytes of
-// double-byte characters without a blank may show its idle time shifted by
-// one byte.
+// The fields are the whole line's cut in any stateless ASCII-compatible code
+// page (Windows' ANSI code pages, UTF-8, glibc's locale character sets) where
+// a byte below 0x30 stands for itself. The tail starts where the bytes prove
+// a character starts (a byte below 0x30, an ASCII byte after another), or,
+// with no proof in `tail` bytes, `tail` bytes before the end: then a line
+// ending in over `tail` bytes of double-byte characters without a blank may
+// show its idle time shifted by one byte.
 struct SessionLineLimits {
     std::size_t wholeLine = 64 * 1024;
     std::size_t tail = 16 * 1024;
 
-    // The limits the parser uses: the head must fit in wholeLine, and the
-    // tail must hold 12 characters of any code page.
+    // The limits in use: the head fits in wholeLine, the tail holds 12
+    // characters of any code page.
     SessionLineLimits effective() const;
 };
 
-// Turns the bytes of a session list file into records, a chunk at a time, in
-// bounded memory: lines that are not record lines are skipped as they stream
-// past, record lines held only as far as SessionLineLimits says. The bytes
-// are 8-bit text in the system's code page. A line ends at CR or at CR LF; a
-// lone LF stays in the line. The last line needs no line end.
+// Turns the bytes of a session list file, 8-bit text in the system's code
+// page, into records a chunk at a time: other lines are skipped unheld,
+// record lines held only as far as SessionLineLimits says. A line ends at CR
+// or CR LF; a lone LF stays in the line; the last line needs no end.
 class SessionListParser {
 public:
     explicit SessionListParser(SessionRecordSink sink, SessionLineLimits limits = {});
@@ -112,9 +103,7 @@ private:
     bool m_long = false;             // the current record line outgrew m_partial
     std::u16string m_wide;           // the line cut last, decoded (a long line's head)
     std::u16string m_wideTail;       // a long line's tail, decoded
-    // An ASCII line's computer name, apart from m_wide so that record()
-    // leaves it as it is.
-    std::array<char16_t, sessionlist::ComputerNameWidth> m_name;
+    std::array<char16_t, sessionlist::ComputerNameWidth> m_name; // apart from m_wide, which record() reuses
     std::size_t m_records = 0;
 };
 

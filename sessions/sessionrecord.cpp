@@ -10,6 +10,14 @@ using namespace sessionlist;
 
 namespace {
 
+// Characters from column `first` to column `last`, both counted from 1: as
+// many of them as the line has.
+std::u16string_view columns(std::u16string_view line, int first, int last)
+{
+    const auto from = std::size_t(first - 1);
+    return from < line.size() ? line.substr(from, std::size_t(last - first + 1)) : std::u16string_view();
+}
+
 std::u16string_view withoutLeadingBlanks(std::u16string_view text)
 {
     return text.substr(std::min(text.find_first_not_of(Blank), text.size()));

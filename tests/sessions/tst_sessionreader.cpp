@@ -83,6 +83,27 @@ TEST_CASE("fields are cut from their columns")
     }
 }
 
+// The computer name is widened from the bytes only where the first 19 are
+// ASCII: a byte above 0x7F in any of them, or in a line shorter than that,
+// has the line decoded as the host's code page says.
+TEST_CASE("a byte above 0x7F among the first 19 has the line decoded")
+{
+    const std::string usual = sessionLine("PC3004", "USER17", "00:12:41");
+    for (std::size_t at = 2; at < 19; ++at) {
+        for (const std::size_t size : {at + 1, usual.size()}) {
+            CAPTURE(at);
+            CAPTURE(size);
+            std::string line = usual.substr(0, size);
+            line[at] = '\xE9';
+            std::vector<SessionRecord> records;
+            SessionListParser parser(keepRecords(records));
+            parser.feed(line);
+            parser.finish();
+            CHECK(records == std::vector{cutSessionRecord(platform::decodeSystemText(line)).toRecord()});
+        }
+    }
+}
+
 TEST_CASE("record lines and line ends")
 {
     const std::string a = sessionLine("PC3001", "A", "00:00:01");
