@@ -70,7 +70,8 @@ int main(int argc, char *argv[])
     const long long before = memoryKiB("VmRSS");
     const auto start = std::chrono::steady_clock::now();
     monitor.Form_Load();
-    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    const auto elapsed =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
     const long long peak = memoryKiB("VmHWM");
 
     std::printf("file %llu bytes, %zu records listed, read in %lld ms\n",

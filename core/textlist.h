@@ -67,9 +67,9 @@ public:
     }
     std::vector<std::u16string> toStrings() const
     {
-        std::vector<std::u16string> texts;
+        std::vector<std::u16string> texts(count());
         for (std::size_t i = 0; i < count(); ++i)
-            texts.emplace_back(at(i));
+            texts[i] = at(i);
         return texts;
     }
     void swap(TextList &other) noexcept { std::swap(*this, other); }

@@ -181,7 +181,8 @@ std::optional<platform::Failure> readSessionList(platform::InputFile &file, cons
     SessionListParser parser(sink);
     std::array<char, 64 * 1024> buffer;
     for (std::uint64_t remaining = file.size(); remaining > 0;) {
-        const auto read = file.read(std::span(buffer.data(), std::size_t(std::min<std::uint64_t>(buffer.size(), remaining))));
+        const auto wanted = std::size_t(std::min<std::uint64_t>(buffer.size(), remaining));
+        const auto read = file.read(std::span(buffer.data(), wanted));
         if (const auto *failure = std::get_if<platform::Failure>(&read))
             return *failure;
         const std::size_t got = std::get<std::size_t>(read);

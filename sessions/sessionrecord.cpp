@@ -29,9 +29,11 @@ SessionRecordView cutSessionRecord(std::u16string_view line)
 {
     SessionRecordView record;
     record.ComputerName = withoutTrailingBlanks(columns(line, ComputerNameFirstColumn, ComputerNameLastColumn));
-    record.UserName = withoutLeadingBlanks(withoutTrailingBlanks(columns(line, UserNameFirstColumn, UserNameLastColumn)));
+    record.UserName =
+        withoutLeadingBlanks(withoutTrailingBlanks(columns(line, UserNameFirstColumn, UserNameLastColumn)));
     const std::u16string_view untrailed = withoutTrailingBlanks(line);
-    record.IdleTime = withoutLeadingBlanks(untrailed.substr(untrailed.size() - std::min<std::size_t>(IdleTimeWidth, untrailed.size())));
+    const std::size_t idleWidth = std::min<std::size_t>(IdleTimeWidth, untrailed.size());
+    record.IdleTime = withoutLeadingBlanks(untrailed.substr(untrailed.size() - idleWidth));
     return record;
 }
 

@@ -40,7 +40,8 @@ TEST_CASE("fields are cut from their columns")
          {u"PC3002", u"USER21", u"00:05:00"}},
         {"user name cut at column 36", u"\\\\PC3001               ABCDEFGHIJKLMNOPQRSTUVWXYZ 01:00:00",
          {u"PC3001", u"ABCDEFGHIJKLM", u"XYZ 01:00:00"}},
-        {"blank user columns", u"\\\\PC3003                                    00:00:01", {u"PC3003", u"", u"00:00:01"}},
+        {"blank user columns", u"\\\\PC3003                                    00:00:01",
+         {u"PC3003", u"", u"00:00:01"}},
         {"name alone", u"\\\\PC3005", {u"PC3005", u"", u"\\\\PC3005"}},
         {"single backslash", u"\\", {u"", u"", u"\\"}},
         {"leading blanks of the name kept", u"\\\\ PC3001                USER1                00:00:02",
@@ -125,7 +126,8 @@ TEST_CASE("record lines and line ends")
         {"same station twice", a + "\r\n" + a + "\r\n", {u"PC3001", u"PC3001"}},
         {"CR CR gives an empty line", a + "\r\r" + b, {u"PC3001", u"PC3002"}},
         {"LF CR", a + "\n\r" + b, {u"PC3001", u"PC3002"}},
-        {"NUL bytes stay in the line", "\\\\PC30" + std::string(1, '\0') + "1\r\n", {std::u16string(u"PC30\0" u"1", 6)}},
+        {"NUL bytes stay in the line", "\\\\PC30" + std::string(1, '\0') + "1\r\n",
+         {std::u16string(u"PC30\0" u"1", 6)}},
     };
     for (const Row &row : rows) {
         SUBCASE(row.name) { CHECK(computersOf(row.file) == row.computers); }

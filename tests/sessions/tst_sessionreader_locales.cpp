@@ -81,7 +81,8 @@ TEST_CASE("UTF-8 record lines")
         {"accent in column 19", "\\\\PC3002          é    USER", {u"PC3002          é", u"é    USER", u"é    USER"}},
         {"accent in column 20", "\\\\PC3002           é   USER", {u"PC3002", u"é   USER", u"é   USER"}},
         {"byte that is no UTF-8", "\\\\PC3003\xff", {u"PC3003\uFFFD", u"", u"\\\\PC3003\uFFFD"}},
-        {"character cut short at the end", "\\\\PC3003\xE2\x82", {u"PC3003\uFFFD\uFFFD", u"", u"\\\\PC3003\uFFFD\uFFFD"}},
+        {"character cut short at the end", "\\\\PC3003\xE2\x82",
+         {u"PC3003\uFFFD\uFFFD", u"", u"\\\\PC3003\uFFFD\uFFFD"}},
     };
     for (const Row &row : rows) {
         SUBCASE(row.name) { CHECK(parseSessionList(row.line) == std::vector{row.expected}); }
