@@ -1,6 +1,6 @@
 #pragma once
-// What the model's tests share: printers for doctest, a listener that counts
-// what the model tells it, and the room on an in-memory host.
+// What the model's tests share: a listener that notes what the model tells
+// it, and the room on an in-memory host.
 
 #include "memoryhost.h"
 #include "roomlistener.h"
@@ -8,27 +8,12 @@
 #include "roompaths.h"
 #include "roomshutdown.h"
 
+#include "textprinters.h"
+
 #include <doctest/doctest.h>
 
 #include <string>
 #include <vector>
-
-namespace doctest {
-template <>
-struct StringMaker<std::u16string> {
-    static String convert(const std::u16string &text) { return ("\"" + platform::toUtf8(text) + "\"").c_str(); }
-};
-template <>
-struct StringMaker<std::vector<std::u16string>> {
-    static String convert(const std::vector<std::u16string> &texts)
-    {
-        std::string out = "{";
-        for (const std::u16string &text : texts)
-            out += (out.size() > 1 ? ", \"" : "\"") + platform::toUtf8(text) + "\"";
-        return (out + "}").c_str();
-    }
-};
-} // namespace doctest
 
 // Notes every call, in order: "busy", "idle", "changed".
 struct RecordingListener final : room::RoomListener {

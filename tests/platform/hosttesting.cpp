@@ -23,3 +23,16 @@ std::optional<std::string> TrialDrive::read(std::u16string_view name)
         return std::nullopt;
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
+
+std::string readToEnd(platform::InputFile &file, std::size_t chunk)
+{
+    std::string read;
+    std::vector<char> buffer(chunk);
+    for (;;) {
+        const auto got = file.read(buffer);
+        REQUIRE(std::holds_alternative<std::size_t>(got));
+        if (std::get<std::size_t>(got) == 0)
+            return read;
+        read.append(buffer.data(), std::get<std::size_t>(got));
+    }
+}

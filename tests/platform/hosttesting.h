@@ -1,8 +1,10 @@
 #pragma once
 // What the host layer's tests share on every host: a drive D: of their own,
-// waiting on a condition, and printing UTF-16 texts when a check fails.
+// waiting on a condition, reading a file to its end.
 
 #include "platform.h"
+
+#include "textprinters.h"
 
 #include <doctest/doctest.h>
 
@@ -14,22 +16,10 @@
 #include <thread>
 #include <vector>
 
-namespace doctest {
-template <>
-struct StringMaker<std::u16string> {
-    static String convert(const std::u16string &text) { return ('"' + platform::toUtf8(text) + '"').c_str(); }
-};
-template <>
-struct StringMaker<std::vector<std::u16string>> {
-    static String convert(const std::vector<std::u16string> &texts)
-    {
-        std::string out = "{";
-        for (const std::u16string &text : texts)
-            out += (out.size() > 1 ? ", \"" : " \"") + platform::toUtf8(text) + '"';
-        return (out + " }").c_str();
-    }
-};
-} // namespace doctest
+// The bytes of `file` from where it stands to its end, read `chunk` bytes
+// at a time, so that reads go on where the last one ended. A failed read
+// fails the test.
+std::string readToEnd(platform::InputFile &file, std::size_t chunk);
 
 // Drive D: with an empty folder talvero\ in it, for the life of the object.
 // On POSIX a temporary folder that SALLE30_DRIVE_D names meanwhile; on

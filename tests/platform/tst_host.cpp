@@ -46,15 +46,8 @@ TEST_CASE("systemHost reads a file of drive D: with its size and last write")
     auto opened = host.openForReading(u"d:\\talvero\\dcon.txt");
     REQUIRE(std::holds_alternative<std::unique_ptr<platform::InputFile>>(opened));
     platform::InputFile &file = *std::get<std::unique_ptr<platform::InputFile>>(opened);
-    std::string read;
-    char buffer[7]; // less than a line, so that reads go on where the last ended
-    for (;;) {
-        const auto got = file.read(buffer);
-        REQUIRE(std::holds_alternative<std::size_t>(got));
-        if (std::get<std::size_t>(got) == 0)
-            break;
-        read.append(buffer, std::get<std::size_t>(got));
-    }
+    // Less than a line at a time, so that reads go on where the last ended.
+    const std::string read = readToEnd(file, 7);
     CHECK(read == bytes);
     CHECK(file.size() == bytes.size());
     // File times may be coarser than the clock, and the drive's clock apart

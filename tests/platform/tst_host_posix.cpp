@@ -158,15 +158,7 @@ TEST_CASE("ReadOnlyFile reads the file it opened, though another is renamed over
 
     CHECK(file.size() == before.size());
     CHECK(file.lastWritten() == writtenAt);
-    std::string read;
-    char buffer[16];
-    for (;;) {
-        const auto got = file.read(buffer);
-        REQUIRE(std::holds_alternative<std::size_t>(got));
-        if (std::get<std::size_t>(got) == 0)
-            break;
-        read.append(buffer, std::get<std::size_t>(got));
-    }
+    const std::string read = readToEnd(file, 16);
     CHECK(read == before);
 }
 

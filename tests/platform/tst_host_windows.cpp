@@ -232,15 +232,7 @@ TEST_CASE("ReadOnlyFile lets the file be replaced while it reads it")
         if (!row.readsWhatItOpened)
             CHECK(TrialDrive::read(u"dcon.txt") == after);
         CHECK(file.size() == before.size());
-        std::string read;
-        char buffer[16];
-        for (;;) {
-            const auto got = file.read(buffer);
-            REQUIRE(std::holds_alternative<std::size_t>(got));
-            if (std::get<std::size_t>(got) == 0)
-                break;
-            read.append(buffer, std::get<std::size_t>(got));
-        }
+        const std::string read = readToEnd(file, 16);
         CHECK(read == (row.readsWhatItOpened ? before : after));
     }
 }
