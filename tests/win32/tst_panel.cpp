@@ -151,6 +151,13 @@ TEST_CASE("a fresh panel: twelve stop pictures, the station list, the focus on P
         // The fifth button is named Pc3005 but reads "PC3005".
         CHECK(panel.text(win32ids::stationButton(station)) == stationName(station));
     }
+    // Owner-drawn pictures carry their meaning as text, for screen readers.
+    const std::pair<TileElement, const char *> pictureNames[]{{TileElement::Image, "aucune session"},
+                                                              {TileElement::ImageBis, "session ouverte"},
+                                                              {TileElement::ImageTer, "utilisateur"},
+                                                              {TileElement::ImageQ, "inactif"}};
+    for (const auto &[element, name] : pictureNames)
+        CHECK(paneltest::utf8(panel.text(win32ids::tileControl(7, element))) == name);
     // No dcon.txt and no session.bat: the status area says so.
     CHECK_FALSE(panel.text(win32ids::StatusLine).empty());
     CHECK(waitFor([&] { return panel.focus() == panel.control(win32ids::stationButton(5)); }));

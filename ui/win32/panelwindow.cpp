@@ -253,7 +253,10 @@ void PanelWindow::createControls()
                 style |= SS_CENTER;
             else
                 style |= SS_LEFTNOWORDWRAP;
-            const HWND control = child(WC_STATICW, L"", style, win32ids::tileControl(station, element));
+            // A picture's text is never drawn: it names the picture for
+            // assistive technology ("aucune session", "inactif", ...).
+            const std::u16string name = isPicture(element) ? panel::tileElementDescription(element) : u"";
+            const HWND control = child(WC_STATICW, wide(name), style, win32ids::tileControl(station, element));
             m_tileControls[std::size_t(station - 1)][std::size_t(element)] = control;
         }
         ShowWindow(tileControl(station, TileElement::Image), SW_SHOWNA);
@@ -561,9 +564,14 @@ void PanelWindow::drawButton(const DRAWITEMSTRUCT &item)
         GetObjectW(bitmap, sizeof info, &info);
         const HDC source = CreateCompatibleDC(dc);
         const HGDIOBJ old = SelectObject(source, bitmap);
-        SetStretchBltMode(dc, HALFTONE);
-        SetBrushOrgEx(dc, 0, 0, nullptr);
-        StretchBlt(dc, left, top, pictureWidth, pictureHeight, source, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+        if (info.bmWidth == pictureWidth && info.bmHeight == pictureHeight) {
+            BitBlt(dc, left, top, pictureWidth, pictureHeight, source, 0, 0, SRCCOPY);
+        } else {
+            SetStretchBltMode(dc, HALFTONE);
+            SetBrushOrgEx(dc, 0, 0, nullptr);
+            StretchBlt(dc, left, top, pictureWidth, pictureHeight, source, 0, 0, info.bmWidth, info.bmHeight,
+                       SRCCOPY);
+        }
         SelectObject(source, old);
         DeleteDC(source);
     }

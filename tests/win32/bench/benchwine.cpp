@@ -1,0 +1,216 @@
+// Measures salle30.exe against a bare window started the same way, for
+// scripts/bench-wine: start-up to first paint, private memory, program size,
+// and one refresh of a 15-line session list against a plain open, read and
+// close of that file. Prints one row per measure; not a test: it exits 0
+// whether the targets are met or not, non-zero only when it cannot measure.
+//   benchwine SALLE30_EXE BARE_EXE
+#include "controlids.h"
+#include "controls.h"
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::wstring windowsPath(const char *buildPath)
+{
+    std::wstring path(buildPath, buildPath + std::strlen(buildPath));
+    if (!path.empty() && path.front() == L'/') {
+        std::replace(path.begin(), path.end(), L'/', L'\\');
+        path = L"Z:" + path;
+    }
+    return path;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+struct Search {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK findVisible(HWND window, LPARAM parameter)
+{
+    auto &search = *reinterpret_cast<Search *>(parameter);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if (processId == search.processId && IsWindowVisible(window) && GetMenu(window)) {
+        search.found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+struct Started {
+    PROCESS_INFORMATION process{};
+    HWND window = nullptr;
+    double milliseconds = 0;
+};
+
+// Starts `program` and waits until its window is shown and its message loop
+// answers: the window has been painted once (UpdateWindow ran before the loop).
+Started start(const std::wstring &program)
+{
+    Started started;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    std::wstring line = L"\"" + program + L"\"";
+    const auto begin = Clock::now();
+    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &started.process))
+        return started;
+    const auto deadline = begin + std::chrono::seconds(60);
+    while (!started.window && Clock::now() < deadline) {
+        Search search{started.process.dwProcessId, nullptr};
+        EnumWindows(findVisible, reinterpret_cast<LPARAM>(&search));
+        started.window = search.found;
+        if (!started.window)
+            Sleep(1);
+    }
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(started.window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 60000, &result);
+    started.milliseconds = std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
+    return started;
+}
+
+void stop(Started &started)
+{
+    PostMessageW(started.window, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(started.process.hProcess, 30000) != WAIT_OBJECT_0)
+        TerminateProcess(started.process.hProcess, 1);
+    DWORD code = 0;
+    GetExitCodeProcess(started.process.hProcess, &code);
+    if (code != 0)
+        std::fprintf(stderr, "benchwine: a program ended with exit code 0x%lx\n", code);
+    CloseHandle(started.process.hThread);
+    CloseHandle(started.process.hProcess);
+}
+
+double privateMegabytes(HANDLE process)
+{
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS *>(&counters), sizeof counters))
+        return -1;
+    return double(counters.PrivateUsage) / (1024 * 1024);
+}
+
+void row(const char *what, double panel, double yardstick, const char *unit, const char *target, bool met)
+{
+    std::printf("%-44s %10.2f %-3s %10.2f %-3s %8.2fx  %-10s %s\n", what, panel, unit, yardstick, unit,
+                yardstick > 0 ? panel / yardstick : 0.0, target, met ? "met" : "MISSED");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: benchwine SALLE30_EXE BARE_EXE\n");
+        return 2;
+    }
+    const std::wstring panel = windowsPath(argv[1]);
+    const std::wstring bare = windowsPath(argv[2]);
+
+    // d:\talvero\ with the 15-line list and no session.bat: a refresh's
+    // launch fails at once, so what is timed is the panel's own work.
+    std::filesystem::create_directories(L"d:\\talvero");
+    {
+        std::ofstream list(L"d:\\talvero\\dcon.txt", std::ios::binary);
+        for (int i = 1; i <= 15; ++i) {
+            char line[80];
+            std::snprintf(line, sizeof line, "\\\\PC30%02d               user%02d                   00:%02d:%02d\r\n",
+                          i, i, i, i);
+            list << line;
+        }
+    }
+
+    constexpr int StartRuns = 5;
+    std::vector<double> panelStart, bareStart, panelMemory, bareMemory;
+    for (int run = 0; run < StartRuns; ++run) {
+        for (auto [program, times, memory] :
+             {std::tuple{&bare, &bareStart, &bareMemory}, std::tuple{&panel, &panelStart, &panelMemory}}) {
+            Started started = start(*program);
+            if (!started.window) {
+                std::fprintf(stderr, "benchwine: no window from %ls\n", program->c_str());
+                return 1;
+            }
+            times->push_back(started.milliseconds);
+            memory->push_back(privateMegabytes(started.process.hProcess));
+            stop(started);
+        }
+    }
+
+    std::printf("%-44s %14s %14s %9s  %-10s %s\n", "measure (median)", "salle30.exe", "yardstick", "ratio", "target",
+                "");
+    const double panelUp = median(panelStart), bareUp = median(bareStart);
+    row("start-up to first paint vs bare window", panelUp, bareUp, "ms", "<= 1.3x", panelUp <= 1.3 * bareUp);
+    const double panelMb = median(panelMemory), bareMb = median(bareMemory);
+    // Wine 8 reports no private bytes for another process.
+    if (panelMb <= 0 || bareMb <= 0)
+        std::printf("%-44s not reported by this host\n", "private memory");
+    else
+        row("private memory vs bare window", panelMb, bareMb, "MB", "<= +3 MB", panelMb <= bareMb + 3);
+    const double panelSize = double(std::filesystem::file_size(panel)) / (1024 * 1024);
+    const double bareSize = double(std::filesystem::file_size(bare)) / (1024 * 1024);
+    row("program size vs bare window", panelSize, bareSize, "MB", "<= 1 MB", panelSize <= 1.0);
+
+    // One refresh, sent and answered, against one message answered plus a
+    // plain open, read and close of the same file.
+    Started started = start(panel);
+    constexpr int Refreshes = 50;
+    std::vector<double> refresh, plain;
+    const WPARAM refreshCommand = WPARAM(win32ids::menuCommand(panel::MenuCommand::Refresh));
+    for (int i = 0; i < Refreshes; ++i) {
+        DWORD_PTR result = 0;
+        auto begin = Clock::now();
+        SendMessageTimeoutW(started.window, WM_COMMAND, refreshCommand, 0, SMTO_ABORTIFHUNG, 60000, &result);
+        refresh.push_back(std::chrono::duration<double, std::milli>(Clock::now() - begin).count());
+
+        begin = Clock::now();
+        SendMessageTimeoutW(started.window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 60000, &result);
+        const HANDLE file = CreateFileW(L"d:\\talvero\\dcon.txt", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr);
+        char buffer[4096];
+        DWORD read = 0;
+        while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+        }
+        CloseHandle(file);
+        plain.push_back(std::chrono::duration<double, std::milli>(Clock::now() - begin).count());
+    }
+    stop(started);
+    const double refreshMs = median(refresh), plainMs = median(plain);
+    row("refresh of 15 lines vs message + open/read", refreshMs, plainMs, "ms", "<= 3x", refreshMs <= 3 * plainMs);
+
+    // Part of every refresh: launching session.bat, here absent. No target.
+    std::vector<double> launches;
+    for (int i = 0; i < Refreshes; ++i) {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        std::wstring command = L"d:\\talvero\\session.bat";
+        const auto begin = Clock::now();
+        if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+        }
+        launches.push_back(std::chrono::duration<double, std::milli>(Clock::now() - begin).count());
+    }
+    std::printf("%-44s %10.2f ms   (part of each refresh above)\n", "failed launch of the absent session.bat",
+                median(launches));
+    return 0;
+}
