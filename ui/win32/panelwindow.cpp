@@ -170,7 +170,7 @@ private:
     // stop picture twice, as Image1 is smaller than the other eleven.
     std::array<Icon, room::AllTileElements.size()> m_pictures;
     Icon m_stationOneStop;
-    std::array<GdiObject<HBITMAP>, 3> m_computer;
+    GdiObject<HBITMAP> m_computer;
     Icon m_bigIcon;
     Icon m_smallIcon;
 };
@@ -314,11 +314,12 @@ void PanelWindow::applyDpi(UINT dpi)
     m_stationOneStop.reset(static_cast<HICON>(LoadImageW(m_instance, MAKEINTRESOURCEW(SALLE30_PICTURE_STOP),
                                                          IMAGE_ICON, one.right - one.left, one.bottom - one.top,
                                                          LR_DEFAULTCOLOR)));
-    const std::array computers{SALLE30_PICTURE_COMPUTER_100, SALLE30_PICTURE_COMPUTER_150,
-                               SALLE30_PICTURE_COMPUTER_200};
-    for (std::size_t i = 0; i < computers.size(); ++i)
-        m_computer[i].reset(static_cast<HBITMAP>(
-            LoadImageW(m_instance, MAKEINTRESOURCEW(computers[i]), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    // The bitmap made for this scale, or the nearest larger one, shrunk when drawn.
+    const int computer = dpi <= 96 ? SALLE30_PICTURE_COMPUTER_100
+                         : dpi <= 144 ? SALLE30_PICTURE_COMPUTER_150
+                                      : SALLE30_PICTURE_COMPUTER_200;
+    m_computer.reset(static_cast<HBITMAP>(
+        LoadImageW(m_instance, MAKEINTRESOURCEW(computer), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
 
     m_bigIcon.reset(static_cast<HICON>(LoadImageW(m_instance, MAKEINTRESOURCEW(SALLE30_PICTURE_PADLOCK), IMAGE_ICON,
                                                   GetSystemMetricsForDpi(SM_CXICON, dpi),
@@ -554,9 +555,7 @@ void PanelWindow::drawButton(const DRAWITEMSTRUCT &item)
 
     const int pictureWidth = MulDiv(panel::ButtonPictureWidth, int(m_dpi), USER_DEFAULT_SCREEN_DPI);
     const int pictureHeight = MulDiv(panel::ButtonPictureHeight, int(m_dpi), USER_DEFAULT_SCREEN_DPI);
-    // The bitmap made for this scale, or the nearest larger one, shrunk.
-    std::size_t chosen = m_dpi <= 96 ? 0 : m_dpi <= 144 ? 1 : 2;
-    const HBITMAP bitmap = m_computer[chosen].get();
+    const HBITMAP bitmap = m_computer.get();
     const int left = (face.right - face.left - pictureWidth) / 2 + shift;
     const int top = MulDiv(4, int(m_dpi), USER_DEFAULT_SCREEN_DPI) + shift;
     if (bitmap) {
