@@ -371,6 +371,38 @@ TEST_CASE("the client area is the plan and the status area at the prefix's dpi; 
     checkPlaces();
 }
 
+TEST_CASE("moved to a monitor of another dpi, the panel lays itself out anew")
+{
+    RoomFolder room;
+    Panel panel(PanelProgram);
+    constexpr int NewDpi = 144;
+
+    // What Windows sends: the new dpi and a suggested frame, which lives in
+    // the panel's memory.
+    RECT frame{};
+    GetWindowRect(panel.window(), &frame);
+    RECT suggested{frame.left, frame.top, frame.left + (frame.right - frame.left) * 3 / 2,
+                   frame.top + (frame.bottom - frame.top) * 3 / 2};
+    void *const remote = VirtualAllocEx(panel.process(), nullptr, sizeof suggested, MEM_COMMIT, PAGE_READWRITE);
+    REQUIRE(remote != nullptr);
+    REQUIRE(WriteProcessMemory(panel.process(), remote, &suggested, sizeof suggested, nullptr));
+    CHECK(panel.send(panel.window(), WM_DPICHANGED, MAKEWPARAM(NewDpi, NewDpi), reinterpret_cast<LPARAM>(remote)));
+    VirtualFreeEx(panel.process(), remote, 0, MEM_RELEASE);
+
+    RECT client{};
+    GetClientRect(panel.window(), &client);
+    CHECK(client.right == layout::toPixels(layout::PlanWidth, NewDpi));
+    CHECK(client.bottom == layout::toPixels(layout::PlanHeight + win32ids::StatusAreaHeight, NewDpi));
+    for (int station = 1; station <= room::StationCount; ++station) {
+        CAPTURE(station);
+        RECT r{};
+        GetWindowRect(panel.control(win32ids::stationButton(station)), &r);
+        MapWindowPoints(nullptr, panel.window(), reinterpret_cast<POINT *>(&r), 2);
+        CHECK(layout::TwipRect{r.left, r.top, r.right - r.left, r.bottom - r.top} ==
+              layout::toPixels(layout::buttonRect(station), NewDpi));
+    }
+}
+
 TEST_CASE("a station button launches the shutdown tool for its station")
 {
     RoomFolder room;
