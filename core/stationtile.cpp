@@ -1,9 +1,5 @@
 #include "stationtile.h"
 
-#include "platform.h"
-
-#include <ostream>
-
 namespace room {
 
 bool StationTile::isVisible(TileElement element) const
@@ -21,25 +17,6 @@ bool StationTile::isVisible(TileElement element) const
         return state != TileState::NoSession;
     }
     return false;
-}
-
-std::ostream &operator<<(std::ostream &out, TileState state)
-{
-    switch (state) {
-    case TileState::NoSession:
-        return out << "NoSession";
-    case TileState::InSession:
-        return out << "InSession";
-    case TileState::InSessionIdle:
-        return out << "InSessionIdle";
-    }
-    return out << "TileState(" << int(state) << ')';
-}
-
-std::ostream &operator<<(std::ostream &out, const StationTile &tile)
-{
-    return out << "StationTile(" << tile.state << ", \"" << platform::toUtf8(tile.userName) << "\", \""
-               << platform::toUtf8(tile.secondLine) << "\", \"" << platform::toUtf8(tile.idleTime) << "\")";
 }
 
 void RoomTiles::ResetStations()

@@ -91,6 +91,16 @@ std::filesystem::path hostPath(std::u16string_view windowsPath)
     return std::filesystem::path(root + tail);
 }
 
+std::variant<ReadOnlyFile, Failure> ReadOnlyFile::openWindowsPath(std::u16string_view windowsPath)
+{
+    return open(hostPath(windowsPath));
+}
+
+std::u16string hostPathText(std::u16string_view windowsPath)
+{
+    return hostPath(windowsPath).u16string();
+}
+
 std::optional<Failure> launchDetached(std::u16string_view commandLine)
 {
     if (commandLine.find(u'\0') != std::u16string_view::npos)

@@ -82,9 +82,9 @@ void appendDecoded(std::u16string &out, std::string_view bytes)
 
 } // namespace
 
-std::filesystem::path hostPath(std::u16string_view windowsPath)
+std::u16string hostPathText(std::u16string_view windowsPath)
 {
-    return std::filesystem::path(std::wstring(windowsPath.begin(), windowsPath.end()));
+    return std::u16string(windowsPath);
 }
 
 std::optional<Failure> launchDetached(std::u16string_view commandLine)
@@ -112,8 +112,9 @@ std::optional<Failure> launchDetached(std::u16string_view commandLine)
     return std::nullopt;
 }
 
-std::variant<ReadOnlyFile, Failure> ReadOnlyFile::open(const std::filesystem::path &path)
+std::variant<ReadOnlyFile, Failure> ReadOnlyFile::openWindowsPath(std::u16string_view windowsPath)
 {
+    const std::wstring path(windowsPath.begin(), windowsPath.end());
     // FILE_FLAG_BACKUP_SEMANTICS lets a directory open, so that it can be
     // named as such rather than as "access denied". FILE_SHARE_WRITE and
     // FILE_SHARE_DELETE let the session list command write the list anew or

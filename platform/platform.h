@@ -46,6 +46,11 @@ std::ostream &operator<<(std::ostream &out, const Failure &failure);
 // only given forward slashes. The variable is read at every call.
 std::filesystem::path hostPath(std::u16string_view windowsPath);
 
+// hostPath() as text, for the operator to read: on Windows the path itself,
+// without the detour through std::filesystem::path, whose conversions would
+// bring the C++ library's locales into the program.
+std::u16string hostPathText(std::u16string_view windowsPath);
+
 // Starts a program from a Windows command line and returns at once, without
 // waiting for it and without keeping any handle on it. The program's window,
 // where the host has such a thing, opens minimised and takes the focus.
@@ -135,6 +140,11 @@ public:
     // and "Not a regular file". Never blocks: a FIFO is opened without
     // waiting for a writer, then refused.
     static std::variant<ReadOnlyFile, Failure> open(const std::filesystem::path &path);
+    // The same for a Windows path on drive D:, mapped as hostPath() maps it.
+    // On Windows the text goes to the system as it is: no
+    // std::filesystem::path, whose conversions would bring the C++ library's
+    // locales into the program.
+    static std::variant<ReadOnlyFile, Failure> openWindowsPath(std::u16string_view windowsPath);
 
     ReadOnlyFile(ReadOnlyFile &&other) noexcept;
     ReadOnlyFile &operator=(ReadOnlyFile &&other) noexcept;

@@ -10,7 +10,7 @@ class SystemHost final : public Host {
 public:
     std::variant<std::unique_ptr<InputFile>, Failure> openForReading(std::u16string_view windowsPath) override
     {
-        std::variant<ReadOnlyFile, Failure> opened = ReadOnlyFile::open(hostPath(windowsPath));
+        std::variant<ReadOnlyFile, Failure> opened = ReadOnlyFile::openWindowsPath(windowsPath);
         if (auto *failure = std::get_if<Failure>(&opened))
             return std::move(*failure);
         return std::make_unique<ReadOnlyFile>(std::move(std::get<ReadOnlyFile>(opened)));
@@ -23,7 +23,7 @@ public:
     }
     std::u16string displayPath(std::u16string_view windowsPath) const override
     {
-        return hostPath(windowsPath).u16string();
+        return hostPathText(windowsPath);
     }
 };
 

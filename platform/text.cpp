@@ -1,7 +1,5 @@
 #include "platform.h"
 
-#include <ostream>
-
 namespace platform {
 
 std::string toUtf8(std::u16string_view text)
@@ -65,11 +63,6 @@ std::u16string toUtf16(std::string_view utf8)
         i += length;
     }
     return out;
-}
-
-std::ostream &operator<<(std::ostream &out, const Failure &failure)
-{
-    return out << "Failure(" << failure.number << ", " << toUtf8(failure.description) << ')';
 }
 
 } // namespace platform

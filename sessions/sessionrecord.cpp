@@ -1,10 +1,8 @@
 #include "sessionrecord.h"
 
 #include "fieldcut.h"
-#include "platform.h"
 
 #include <algorithm>
-#include <ostream>
 
 using namespace sessionlist;
 
@@ -35,10 +33,4 @@ SessionRecordView cutSessionRecord(std::u16string_view line)
     const std::size_t idleWidth = std::min<std::size_t>(IdleTimeWidth, untrailed.size());
     record.IdleTime = withoutLeadingBlanks(untrailed.substr(untrailed.size() - idleWidth));
     return record;
-}
-
-std::ostream &operator<<(std::ostream &out, const SessionRecord &record)
-{
-    return out << "SessionRecord(\"" << platform::toUtf8(record.ComputerName) << "\", \""
-               << platform::toUtf8(record.UserName) << "\", \"" << platform::toUtf8(record.IdleTime) << "\")";
 }
