@@ -8,6 +8,7 @@
 #include "roompaths.h"
 #include "roomshutdown.h"
 
+#include "sessionline.h"
 #include "textprinters.h"
 
 #include <doctest/doctest.h>
@@ -33,15 +34,3 @@ struct Room {
 
     Room() { host.time = std::chrono::system_clock::time_point(std::chrono::hours(8) + std::chrono::minutes(30)); }
 };
-
-// One record line in the fixed columns: two backslashes, the computer name
-// in columns 3 on, the user name from column 24, the idle time ending in
-// column 52, CR LF.
-inline std::string sessionLine(const std::string &computer, const std::string &user, const std::string &idleTime)
-{
-    std::string line = "\\\\" + computer;
-    line.resize(23, ' ');
-    line += user;
-    line.resize(52 - idleTime.size(), ' ');
-    return line + idleTime + "\r\n";
-}

@@ -124,9 +124,9 @@ TEST_CASE("the visible flags follow the state alone")
 TEST_CASE("load, refresh from the menu and from Timer1: each reads after its own launch")
 {
     Room room;
-    room.host.writeFile(room::SessionListFile, sessionLine("PC3004", "USER17", "00:12:41") +
-                                                   sessionLine("PC1207", "USER33", "00:00:09") +
-                                                   sessionLine("PC3004", "", "00:00:01"));
+    room.host.writeFile(room::SessionListFile, sessionLine("PC3004", "USER17", "00:12:41") + "\r\n" +
+                                                   sessionLine("PC1207", "USER33", "00:00:09") + "\r\n" +
+                                                   sessionLine("PC3004", "", "00:00:01") + "\r\n");
     // Timer1 runs from the start, 30 s, and nothing but the room's own
     // construction enables it.
     CHECK(room.monitor.Timer1().Enabled);
@@ -165,7 +165,7 @@ TEST_CASE("load, refresh from the menu and from Timer1: each reads after its own
 TEST_CASE("a failed read keeps the room, says so, and the hourglass still goes")
 {
     Room room;
-    room.host.writeFile(room::SessionListFile, sessionLine("PC3009", "ELEVE09", "02:47:10"));
+    room.host.writeFile(room::SessionListFile, sessionLine("PC3009", "ELEVE09", "02:47:10") + "\r\n");
     room.host.advance(30s);
     room.monitor.Form_Load();
     const room::RoomTiles before = room.monitor.tiles();
@@ -186,8 +186,8 @@ TEST_CASE("a failed read keeps the room, says so, and the hourglass still goes")
         CAPTURE(row.row);
         room.host.advance(30s);
         if (row.openFailure || row.readFailure) {
-            room.host.writeFile(room::SessionListFile, sessionLine("PC3001", "A", "00:00:01") +
-                                                           sessionLine("PC3002", "B", "00:00:01"));
+            room.host.writeFile(room::SessionListFile, sessionLine("PC3001", "A", "00:00:01") + "\r\n" +
+                                                           sessionLine("PC3002", "B", "00:00:01") + "\r\n");
             room.host.files[room::SessionListFile].openFailure = row.openFailure;
             room.host.files[room::SessionListFile].readFailure = row.readFailure;
             room.host.files[room::SessionListFile].readFailureAfter = 60;
@@ -264,7 +264,7 @@ TEST_CASE("Listpc follows every read")
         for (int i = 0; i < count; ++i) {
             const std::string name = (std::to_string(i) + "-abcdefghijklmnopq").substr(0, std::size_t(1 + i % 17));
             names.push_back(platform::toUtf16(name));
-            file += sessionLine(name, "U", "00:00:01");
+            file += sessionLine(name, "U", "00:00:01") + "\r\n";
         }
         room.host.writeFile(room::SessionListFile, file);
         room.monitor.refresh_Click();

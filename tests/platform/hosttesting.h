@@ -44,6 +44,17 @@ private:
     std::optional<std::string> m_previousDrive;
 };
 
+// POSIX only: copies the stand-in tests/scripts/<script> to
+// d:\talvero\<name>, executable or not.
+void installStandIn(std::u16string_view name, const char *script, bool executable = true);
+
+// Windows only: the records that the shutdown tool's stand-in
+// (tests/wine/recorder.cpp) has left in d:\talvero\, one per run, and the
+// fields of one: its verdict ("exact" or what was wrong), the command line it
+// got, "flags=N show=N", then its arguments.
+std::vector<std::filesystem::path> recordFiles();
+std::vector<std::u16string> recordFields(const std::filesystem::path &record);
+
 // Polls `done` until it holds or `timeout` has passed; whether it held.
 template <typename Condition>
 bool waitUntil(Condition done, std::chrono::milliseconds timeout = std::chrono::seconds(30))

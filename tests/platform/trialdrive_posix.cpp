@@ -25,3 +25,11 @@ TrialDrive::~TrialDrive()
     std::error_code ignored;
     std::filesystem::remove_all(m_root, ignored);
 }
+
+void installStandIn(std::u16string_view name, const char *script, bool executable)
+{
+    const std::filesystem::path target = TrialDrive::path(name);
+    std::filesystem::copy_file(std::filesystem::path(SALLE30_TEST_SCRIPTS) / script, target,
+                               std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::permissions(target, executable ? std::filesystem::perms(0700) : std::filesystem::perms(0600));
+}

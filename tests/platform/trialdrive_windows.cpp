@@ -1,5 +1,7 @@
 #include "hosttesting.h"
 
+#include <cstring>
+
 // The test runner gives each run a drive D: of its own, so d:\talvero\ holds
 // only what this program put there.
 TrialDrive::TrialDrive() : m_root(L"d:\\talvero")
@@ -17,4 +19,25 @@ TrialDrive::~TrialDrive()
     // next start.
     std::error_code ignored;
     std::filesystem::remove_all(m_root, ignored);
+}
+
+std::vector<std::filesystem::path> recordFiles()
+{
+    std::vector<std::filesystem::path> records;
+    std::error_code error;
+    for (const auto &entry : std::filesystem::directory_iterator(TrialDrive::path(u""), error))
+        if (entry.path().extension() == L".rec")
+            records.push_back(entry.path());
+    return records;
+}
+
+std::vector<std::u16string> recordFields(const std::filesystem::path &record)
+{
+    const std::string bytes = TrialDrive::read(record.filename().u16string()).value_or("");
+    std::u16string text(bytes.size() / 2, u'\0');
+    std::memcpy(text.data(), bytes.data(), text.size() * 2);
+    std::vector<std::u16string> fields;
+    for (std::size_t start = 0, end; (end = text.find(u'\0', start)) != text.npos; start = end + 1)
+        fields.push_back(text.substr(start, end - start));
+    return fields;
 }

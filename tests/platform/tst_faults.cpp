@@ -11,6 +11,7 @@
 #include "roommonitor.h"
 #include "roompaths.h"
 #include "roomshutdown.h"
+#include "sessionline.h"
 
 #include <algorithm>
 #include <array>
@@ -29,17 +30,6 @@ extern "C" [[gnu::weak]] void __asan_init();
 namespace {
 
 using namespace std::chrono_literals;
-
-// One record line in the fixed columns: the computer name from column 3, the
-// user name from column 24, the idle time last. No line end.
-std::string sessionLine(std::string_view computer, std::string_view user, std::string_view idleTime)
-{
-    std::string line = "\\\\" + std::string(computer);
-    line.resize(23, ' ');
-    line += user;
-    line.resize(44, ' ');
-    return line + std::string(idleTime);
-}
 
 // A title line, one line per record (computer, user, idle time), an end line.
 std::string listing(std::initializer_list<std::array<std::string_view, 3>> records)
@@ -107,16 +97,7 @@ struct Panel {
     const std::filesystem::path list = TrialDrive::path(u"dcon.txt");
 };
 
-// Installs a stand-in from tests/scripts as d:\talvero\<name>. Each run
-// notes its process id in <name>.runs.
-void installStandIn(std::u16string_view name, const char *script, bool executable = true)
-{
-    const std::filesystem::path target = TrialDrive::path(name);
-    std::filesystem::copy_file(std::filesystem::path(SALLE30_TEST_SCRIPTS) / script, target,
-                               std::filesystem::copy_options::overwrite_existing);
-    std::filesystem::permissions(target, executable ? std::filesystem::perms(0700) : std::filesystem::perms(0600));
-}
-
+// Each run of a stand-in notes its process id in <name>.runs.
 std::size_t runsOf(std::u16string_view name)
 {
     const std::string runs = TrialDrive::read(std::u16string(name) + u".runs").value_or("");
@@ -232,6 +213,9 @@ TEST_CASE("A session list at fault keeps the room read before, says why, and the
         {"replaced by a link to /dev/zero",
          [](const std::filesystem::path &p) { std::filesystem::create_symlink("/dev/zero", p); }, EINVAL,
          [](const OperatorLocale &) { return std::u16string_view(u"Not a regular file"); }},
+        {"replaced by a link to nowhere",
+         [](const std::filesystem::path &p) { std::filesystem::create_symlink("absent", p); }, ENOENT,
+         [](const OperatorLocale &l) { return l.noSuchFile; }},
         {"emptied", [](const std::filesystem::path &p) { std::ofstream(p, std::ios::trunc); }, 0, nullptr},
     };
     const RoomView roomA = roomOf(RoomA);
@@ -337,42 +321,6 @@ TEST_CASE("A record line of 100 MiB is read in little memory")
     CHECK(waitUntil([] { return runsOf(u"session.bat") == 1; }));
     if (memoryIsMeasurable())
         CHECK_MESSAGE(growth < 8 * 1024, "grew by " << growth << " KiB");
-}
-
-// A million record lines naming the stations in turn: every one is listed,
-// and each tile shows its station's last record. Every second record of
-// PC3001 is idle, its last one not: the mark stays.
-TEST_CASE("A million record lines are all listed")
-{
-    const auto user = [](int i) { return "USER" + std::to_string(i % 1000); };
-    const auto idleTime = [](int i) { return i % 24 ? "00:00:" + std::to_string(10 + i % 50) : "01:00:00"; };
-    constexpr int Lines = 1000000;
-    constexpr int Period = 3000; // the least common multiple of 24, 1000 and 50
-    std::vector<std::string> period;
-    for (int i = 0; i < Period; ++i)
-        period.push_back(sessionLine(platform::toUtf8(room::stationName(1 + i % 12)), user(i), idleTime(i)) + "\r\n");
-    Panel panel;
-    installStandIn(u"session.bat", "ends-at-once");
-    {
-        std::ofstream file(panel.list, std::ios::binary);
-        for (int i = 0; i < Lines; ++i)
-            file << period[std::size_t(i % Period)];
-        REQUIRE(file);
-    }
-    panel.monitor.Form_Load();
-
-    CHECK(panel.monitor.Listpc().count() == std::size_t(Lines));
-    for (int n = 1; n <= room::StationCount; ++n) {
-        INFO(platform::toUtf8(room::stationName(n)));
-        const int last = Lines - 1 - (Lines - n) % 12; // the last line naming station n
-        const std::string lastUser = user(last);
-        const std::string lastIdle = idleTime(last);
-        const auto state = n == 1 ? room::TileState::InSessionIdle : room::TileState::InSession;
-        CHECK(panel.monitor.tiles().tile(n) ==
-              room::StationTile{state, std::u16string(lastUser.begin(), lastUser.end()), u"NOM",
-                                std::u16string(lastIdle.begin(), lastIdle.end())});
-    }
-    CHECK(waitUntil([] { return runsOf(u"session.bat") == 1; }));
 }
 
 // A writer rewrites the file without pause, alternating two rooms, while the

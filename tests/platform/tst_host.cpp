@@ -83,12 +83,3 @@ TEST_CASE("systemHost says why a file or a program is not there")
         CHECK(text.back() != u'.');
     }
 }
-
-TEST_CASE("systemHost refuses a command line that the host would cut at a NUL")
-{
-    const TrialDrive drive;
-    const auto failure = platform::systemHost().launch(std::u16string_view(u"d:\\talvero\\absent.exe\0 /R", 25));
-    REQUIRE(failure);
-    CHECK(failure->number != 0);
-    CHECK(!failure->description.empty());
-}

@@ -1,14 +1,13 @@
-// The POSIX host on real files and real programs: drive D: as a folder,
-// what a path may name besides a file, launches of programs that are
-// missing, refuse to start or run on, and the host's texts in the
-// operator's language.
+// The POSIX host on real files and real programs: drive D: as a folder, a
+// file renamed over while it is read, the arguments a program gets, the
+// locale's code set and time zone. Files and programs at fault, with the
+// host's texts in the operator's language, are in tst_faults.
 
 #include "hosttesting.h"
 #include "operatorlocale.h"
 
 #include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
@@ -18,15 +17,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-// Copies a stand-in of tests/scripts to d:\talvero\<name>, executable or not.
-void installStandIn(std::u16string_view name, const char *script, bool executable = true)
-{
-    const std::filesystem::path target = TrialDrive::path(name);
-    std::filesystem::copy_file(std::filesystem::path(SALLE30_TEST_SCRIPTS) / script, target,
-                               std::filesystem::copy_options::overwrite_existing);
-    std::filesystem::permissions(target, executable ? std::filesystem::perms(0700) : std::filesystem::perms(0600));
-}
 
 // The NUL-ended arguments that record-args wrote for d:\talvero\<name>.
 // Arguments go to a program in UTF-8, whatever the locale.
@@ -106,39 +96,6 @@ TEST_CASE("hostPath puts drive D: where SALLE30_DRIVE_D says")
     }
 }
 
-TEST_CASE("ReadOnlyFile keeps only a regular file open, and never blocks")
-{
-    const TrialDrive drive;
-    const std::filesystem::path path = TrialDrive::path(u"dcon.txt");
-    const struct {
-        const char *name;
-        void (*make)(const std::filesystem::path &);
-        platform::Failure failure;
-    } rows[] = {
-        {"missing", [](const std::filesystem::path &) {}, {ENOENT, u"No such file or directory"}},
-        {"directory", [](const std::filesystem::path &p) { std::filesystem::create_directory(p); },
-         {EISDIR, u"Is a directory"}},
-        // Opening a FIFO waits for a writer; reading a device may never end.
-        {"FIFO without a writer", [](const std::filesystem::path &p) { REQUIRE(::mkfifo(p.c_str(), 0600) == 0); },
-         {EINVAL, u"Not a regular file"}},
-        {"link to an endless device",
-         [](const std::filesystem::path &p) { std::filesystem::create_symlink("/dev/zero", p); },
-         {EINVAL, u"Not a regular file"}},
-        {"link to nowhere", [](const std::filesystem::path &p) { std::filesystem::create_symlink("absent", p); },
-         {ENOENT, u"No such file or directory"}},
-    };
-    for (const auto &row : rows) {
-        INFO(std::string(row.name));
-        std::filesystem::remove_all(path);
-        row.make(path);
-        ::alarm(20); // a hang ends the test program
-        const auto opened = platform::ReadOnlyFile::open(path);
-        ::alarm(0);
-        REQUIRE(std::holds_alternative<platform::Failure>(opened));
-        CHECK(std::get<platform::Failure>(opened) == row.failure);
-    }
-}
-
 // The session list command renames a new list over the one the panel may be
 // reading: the open file still gives the old list's bytes, size and time.
 TEST_CASE("ReadOnlyFile reads the file it opened, though another is renamed over it")
@@ -162,66 +119,33 @@ TEST_CASE("ReadOnlyFile reads the file it opened, though another is renamed over
     CHECK(read == before);
 }
 
-TEST_CASE("launchDetached starts the program, or says why it cannot, and never waits")
+// A program gets its arguments split as Windows would split them, in UTF-8
+// whatever the locale. Missing and refused programs are in tst_faults.
+TEST_CASE("launchDetached hands the program its arguments, or refuses a line it would cut")
 {
     const struct {
         const char *name;
-        const char *script; // installed as d:\talvero\shutcmd.exe; nullptr: nothing there
-        bool executable;
         std::u16string_view line;
         int failure; // errno, or 0: started
         std::vector<std::u16string> arguments; // as the program got them; empty: it never ran
     } rows[] = {
-        {"the shutdown command, split as Windows would", "record-args", true, ShutdownLine, 0,
+        {"the shutdown command", ShutdownLine, 0,
          {u"\\\\PC3001", u"/R", u"/T:120",
           u"Attention cet ordinateur se relance dans 2 minutes. Vous devez fermer votre session et sortir de la "
           u"salle dans les 5 minutes."}},
-        {"accented argument", "record-args", true, u"d:\\talvero\\shutcmd.exe \"élève à l'école\"", 0,
-         {u"élève à l'école"}},
-        {"missing program", nullptr, true, ShutdownLine, ENOENT, {}},
-        {"program not executable", "record-args", false, ShutdownLine, EACCES, {}},
+        {"accented argument", u"d:\\talvero\\shutcmd.exe \"élève à l'école\"", 0, {u"élève à l'école"}},
         // The host would cut the line at the NUL and start what comes before.
-        {"NUL inside the line", "record-args", true, std::u16string_view(u"d:\\talvero\\shutcmd.exe\0 /R", 26),
-         EINVAL, {}},
-        {"program that never ends", "never-ends", true, ShutdownLine, 0, {}},
+        {"NUL inside the line", std::u16string_view(u"d:\\talvero\\shutcmd.exe\0 /R", 26), EINVAL, {}},
     };
     for (const auto &row : rows) {
         INFO(std::string(row.name));
         const TrialDrive drive;
-        if (row.script)
-            installStandIn(u"shutcmd.exe", row.script, row.executable);
-        ::alarm(20);
-        const auto failure = platform::launchDetached(row.line);
-        ::alarm(0);
-        CHECK(failure.value_or(platform::Failure{}).number == row.failure);
+        installStandIn(u"shutcmd.exe", "record-args");
+        CHECK(platform::launchDetached(row.line).value_or(platform::Failure{}).number == row.failure);
         if (!row.arguments.empty())
             CHECK(recordedArguments(u"shutcmd.exe") == inUtf8(row.arguments));
-        else if (row.failure == 0)
-            CHECK(waitUntil([] { return TrialDrive::read(u"shutcmd.exe.runs").has_value(); }));
         else
             CHECK(!std::filesystem::exists(TrialDrive::path(u"shutcmd.exe.args")));
-    }
-}
-
-TEST_CASE("The host's error texts come in the operator's language, accents intact")
-{
-    for (const OperatorLocale &locale : OperatorLocales) {
-        INFO(std::string(locale.name));
-        const TrialDrive drive;
-        std::filesystem::create_directory(TrialDrive::path(u"dossier"));
-        installStandIn(u"shutcmd.exe", "record-args", false);
-        const UsingLocale using_(locale);
-
-        const auto missing = platform::ReadOnlyFile::open(TrialDrive::path(u"absent.txt"));
-        const auto directory = platform::ReadOnlyFile::open(TrialDrive::path(u"dossier"));
-        const auto refused = platform::launchDetached(ShutdownLine);
-        REQUIRE(std::holds_alternative<platform::Failure>(missing));
-        REQUIRE(std::holds_alternative<platform::Failure>(directory));
-        REQUIRE(refused);
-        CHECK(std::get<platform::Failure>(missing) == platform::Failure{ENOENT, std::u16string(locale.noSuchFile)});
-        CHECK(std::get<platform::Failure>(directory) ==
-              platform::Failure{EISDIR, std::u16string(locale.isADirectory)});
-        CHECK(*refused == platform::Failure{EACCES, std::u16string(locale.permissionDenied)});
     }
 }
 

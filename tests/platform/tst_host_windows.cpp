@@ -8,7 +8,6 @@
 
 #include <windows.h>
 
-#include <cstring>
 #include <future>
 
 namespace {
@@ -27,29 +26,13 @@ void installRecorder()
     REQUIRE_MESSAGE(!error, "no recorder at " << recorder.string() << ": " << error.message());
 }
 
-// The fields that the recorder wrote for its one run since the drive was
-// laid out: verdict, command line, startup flags, arguments. Empty when it
-// wrote nothing within 30 s.
-std::vector<std::filesystem::path> recordFiles()
-{
-    std::vector<std::filesystem::path> records;
-    for (const auto &entry : std::filesystem::directory_iterator(TrialDrive::path(u"")))
-        if (entry.path().extension() == L".rec")
-            records.push_back(entry.path());
-    return records;
-}
-
+// The fields of the recorder's one run since the drive was laid out; empty
+// when it wrote nothing within 30 s.
 std::vector<std::u16string> recorded()
 {
     if (!waitUntil([] { return !recordFiles().empty(); }, 30s))
         return {};
-    const std::optional<std::string> bytes = TrialDrive::read(recordFiles().front().filename().u16string());
-    std::u16string text(bytes ? bytes->size() / 2 : 0, u'\0');
-    std::memcpy(text.data(), bytes ? bytes->data() : "", text.size() * 2);
-    std::vector<std::u16string> fields;
-    for (std::size_t start = 0, end; (end = text.find(u'\0', start)) != text.npos; start = end + 1)
-        fields.push_back(text.substr(start, end - start));
-    return fields;
+    return recordFields(recordFiles().front());
 }
 
 const std::u16string ShutdownLine = u"d:\\talvero\\shutcmd.exe \\\\PC3001 /R /T:120 \"Attention cet ordinateur se "

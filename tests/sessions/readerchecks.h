@@ -1,8 +1,9 @@
 #pragma once
-// What the reader's tests share: record lines in the fixed columns, a sink
-// that checks every line's early computer name, and the bounded cut of long
-// lines against the whole lines' cut in the host's code page of the moment.
+// What the reader's tests share: a sink that checks every line's early
+// computer name, and the bounded cut of long lines against the whole lines'
+// cut in the host's code page of the moment.
 
+#include "sessionline.h"
 #include "sessionlistreader.h"
 
 #include <doctest/doctest.h>
@@ -13,17 +14,6 @@
 #include <vector>
 
 namespace readerchecks {
-
-// Two backslashes, the computer name from column 3, the user name from
-// column 24, the idle time ending in column 52; no line end.
-inline std::string sessionLine(std::string_view computer, std::string_view user, std::string_view idleTime)
-{
-    std::string line = "\\\\" + std::string(computer);
-    line.resize(std::max<std::size_t>(line.size(), 23), ' ');
-    line += user;
-    line.resize(std::max<std::size_t>(line.size(), 44), ' ');
-    return line += idleTime;
-}
 
 // Keeps every record line's whole cut. The computer name handed out before
 // the cut, read again after it, must be the cut's own: where it is not, the

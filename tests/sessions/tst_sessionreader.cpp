@@ -1,7 +1,6 @@
 // The session list reader: column cuts, line ends, chunks, long lines and
-// reads through a host's file, in whatever code page the host has.
+// a file that grows while it is read, in whatever code page the host has.
 
-#include "memoryhost.h"
 #include "readerchecks.h"
 #include "sessionlistreader.h"
 
@@ -197,33 +196,6 @@ TEST_CASE("long lines in pieces of any size give the whole lines' cut")
     // locale and in Windows' ANSI code pages. NUL, LF and tab stay in lines.
     checkBoundedCut({" ", "A", "@", "0", ":", "\\", "\t", "\n", std::string(1, '\0'), "\xE9", "\xC3\xA9", "\xFF"},
                     1, false);
-}
-
-TEST_CASE("reading through a host's file")
-{
-    const std::string listing = sessionLine("PC3001", "USER01", "00:00:01") + "\r\n" +
-                                sessionLine("PC3002", "USER02", "00:00:02") + "\r\n";
-    platform::MemoryHost host;
-    host.writeFile(u"d:\\talvero\\dcon.txt", listing);
-    const auto read = [&](std::vector<SessionRecord> &records) {
-        auto opened = host.openForReading(u"d:\\talvero\\dcon.txt");
-        REQUIRE(std::holds_alternative<std::unique_ptr<platform::InputFile>>(opened));
-        return readSessionList(*std::get<std::unique_ptr<platform::InputFile>>(opened), keepRecords(records));
-    };
-
-    SUBCASE("every record")
-    {
-        std::vector<SessionRecord> records;
-        CHECK(read(records) == std::nullopt);
-        CHECK(records == parseSessionList(listing));
-    }
-    SUBCASE("a failed read is returned as the host reported it")
-    {
-        const platform::Failure failure{5, u"Input/output error"};
-        host.files.at(u"d:\\talvero\\dcon.txt").readFailure = failure;
-        std::vector<SessionRecord> records;
-        CHECK(read(records) == failure);
-    }
 }
 
 namespace {

@@ -5,11 +5,6 @@
 
 #include <doctest/doctest.h>
 
-#include <cstring>
-#include <fstream>
-#include <iterator>
-#include <system_error>
-
 namespace paneltest {
 
 std::string utf8(const std::wstring &text)
@@ -32,76 +27,6 @@ std::wstring windowsPath(const std::string &buildPath)
         path = L"Z:" + path;
     }
     return path;
-}
-
-RoomFolder::RoomFolder()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(m_root, ignored);
-    std::filesystem::create_directories(m_root);
-}
-
-void RoomFolder::write(const std::wstring &name, const std::string &bytes) const
-{
-    // Written aside and moved over, as session.bat does: a read never sees half a file.
-    const std::filesystem::path part = path(name + L".part");
-    {
-        std::ofstream file(part, std::ios::binary | std::ios::trunc);
-        file.write(bytes.data(), std::streamsize(bytes.size()));
-        REQUIRE(file.good());
-    }
-    REQUIRE(MoveFileExW(part.c_str(), path(name).c_str(), MOVEFILE_REPLACE_EXISTING));
-}
-
-void RoomFolder::remove(const std::wstring &name) const
-{
-    std::error_code ignored;
-    std::filesystem::remove(path(name), ignored);
-}
-
-std::vector<std::filesystem::path> RoomFolder::shutdownRecords() const
-{
-    std::vector<std::filesystem::path> records;
-    std::error_code error;
-    for (const auto &entry : std::filesystem::directory_iterator(m_root, error))
-        if (entry.path().extension() == L".rec")
-            records.push_back(entry.path());
-    return records;
-}
-
-void RoomFolder::removeShutdownRecords() const
-{
-    for (const auto &record : shutdownRecords())
-        std::filesystem::remove(record);
-}
-
-std::vector<std::wstring> readShutdownRecord(const std::filesystem::path &record)
-{
-    std::ifstream file(record, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
-    std::memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
-    std::vector<std::wstring> fields;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find(L'\0', start)) != std::wstring::npos; start = end + 1)
-        fields.push_back(text.substr(start, end - start));
-    return fields;
-}
-
-std::string sessionLine(const std::wstring &computer, const std::wstring &user, const std::wstring &idle)
-{
-    std::wstring line = L"\\\\" + computer;
-    line.resize(23, L' ');
-    line += user;
-    if (line.size() < 40)
-        line.resize(40, L' ');
-    if (line.size() + idle.size() < 52)
-        line.resize(52 - idle.size(), L' ');
-    line += idle;
-    const int size = WideCharToMultiByte(1252, 0, line.data(), int(line.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(std::size_t(size), '\0');
-    WideCharToMultiByte(1252, 0, line.data(), int(line.size()), bytes.data(), size, nullptr, nullptr);
-    return bytes + "\r\n";
 }
 
 namespace {
@@ -137,7 +62,7 @@ Panel::Panel(const std::wstring &program)
                     "cannot start " << utf8(program) << ": error " << GetLastError());
     // The window exists during WM_CREATE, before its controls: it is ready
     // once shown with its last control made.
-    const bool ready = waitFor([this] {
+    const bool ready = waitUntil([this] {
         WindowSearch search{m_process.dwProcessId, nullptr};
         EnumWindows(findPanel, reinterpret_cast<LPARAM>(&search));
         m_window = search.found;

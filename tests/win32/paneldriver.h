@@ -2,12 +2,13 @@
 // Drives a running salle30.exe from outside, as an assistive tool would:
 // finds its window and controls by ID, reads texts and visibility, clicks
 // buttons, sends menu commands and timer ticks. Runs in another process under
-// the same Wine (or Windows) as the panel.
+// the same Wine (or Windows) as the panel; drive D: is a TrialDrive.
+
+#include "hosttesting.h"
 
 #include <windows.h>
 
 #include <chrono>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -19,45 +20,6 @@ std::string utf8(const std::wstring &text);
 // The program's path from a build path: a Unix path (/work/...) becomes the
 // same file on Wine's drive Z:.
 std::wstring windowsPath(const std::string &buildPath);
-
-// Polls `condition` every 20 ms until it holds or `timeout` has passed;
-// returns whether it held.
-template <typename Condition>
-bool waitFor(Condition condition, std::chrono::milliseconds timeout = std::chrono::seconds(30))
-{
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        Sleep(20);
-    }
-    return true;
-}
-
-// d:\talvero\ as a test prepares it: emptied when constructed.
-class RoomFolder {
-public:
-    RoomFolder();
-    std::filesystem::path path(const std::wstring &name) const { return m_root / name; }
-    // Writes a file whole: bytes as given (the session list is in code page 1252).
-    void write(const std::wstring &name, const std::string &bytes) const;
-    void remove(const std::wstring &name) const;
-    // The records of the shutdown tool's stand-in, one per run.
-    std::vector<std::filesystem::path> shutdownRecords() const;
-    void removeShutdownRecords() const;
-
-private:
-    std::filesystem::path m_root{L"d:\\talvero"};
-};
-
-// One record of the stand-in: its verdict ("exact" or what was wrong), the
-// command line it got, "flags=N show=N", then its arguments.
-std::vector<std::wstring> readShutdownRecord(const std::filesystem::path &record);
-
-// A session list line in the columns that session.bat writes: the computer
-// name from column 3, the user name from column 24, the idle time ending in
-// column 52; in code page 1252.
-std::string sessionLine(const std::wstring &computer, const std::wstring &user, const std::wstring &idle);
 
 // salle30.exe, started when constructed and waited for until its window
 // stands with all its controls; closed (Quitter) when destroyed, or stopped

@@ -7,6 +7,8 @@
 #include "layout.h"
 #include "paneldriver.h"
 #include "panelwindow.h"
+#include "sessionline.h"
+#include "station.h"
 
 #include <doctest/doctest.h>
 
@@ -82,38 +84,53 @@ std::vector<std::string> utf8(const std::vector<std::wstring> &texts)
 
 // The station a shutdown record names, from the command line it got; 0 for
 // none.
-int recordedStation(const std::vector<std::wstring> &record)
+int recordedStation(const std::vector<std::u16string> &record)
 {
     if (record.size() < 2)
         return 0;
     for (int station = 1; station <= room::StationCount; ++station)
-        if (record[1].find(L"\\\\" + stationName(station) + L" ") != std::wstring::npos)
+        if (record[1].find(u"\\\\" + room::stationName(station) + u" ") != std::u16string::npos)
             return station;
     return 0;
 }
 
 // Waits until the shutdown tool's stand-in has recorded `count` runs; their
 // stations, in no particular order.
-std::multiset<int> waitForShutdowns(const RoomFolder &room, std::size_t count)
+std::multiset<int> waitForShutdowns(std::size_t count)
 {
     std::multiset<int> stations;
-    const bool recorded = waitFor([&] { return room.shutdownRecords().size() >= count; });
-    CHECK_MESSAGE(recorded, "only " << room.shutdownRecords().size() << " of " << count << " shutdown runs");
-    for (const auto &path : room.shutdownRecords()) {
-        const auto record = readShutdownRecord(path);
+    const bool recorded = waitUntil([&] { return recordFiles().size() >= count; });
+    CHECK_MESSAGE(recorded, "only " << recordFiles().size() << " of " << count << " shutdown runs");
+    for (const auto &path : recordFiles()) {
+        const auto record = recordFields(path);
         REQUIRE(record.size() >= 3);
-        CAPTURE(paneltest::utf8(record[1]));
-        CAPTURE(paneltest::utf8(record[2]));
+        CAPTURE(platform::toUtf8(record[1]));
+        CAPTURE(platform::toUtf8(record[2]));
         // The stand-in judges its own command line and window: "exact".
-        CHECK(paneltest::utf8(record[0]) == "exact");
+        CHECK(platform::toUtf8(record[0]) == "exact");
         stations.insert(recordedStation(record));
     }
     return stations;
 }
 
-void installShutdownTool(const RoomFolder &room)
+void removeShutdownRecords()
 {
-    REQUIRE(CopyFileW(RecorderProgram.c_str(), room.path(L"shutcmd.exe").c_str(), FALSE));
+    for (const auto &record : recordFiles())
+        std::filesystem::remove(record);
+}
+
+void installShutdownTool()
+{
+    REQUIRE(CopyFileW(RecorderProgram.c_str(), TrialDrive::path(u"shutcmd.exe").c_str(), FALSE));
+}
+
+// Where a control stands in the panel's client area, in pixels.
+layout::TwipRect placeOf(const Panel &panel, int id)
+{
+    RECT r{};
+    GetWindowRect(panel.control(id), &r);
+    MapWindowPoints(nullptr, panel.window(), reinterpret_cast<POINT *>(&r), 2);
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
 // Posts a key to the focused control, as the keyboard would queue it; the
@@ -130,7 +147,7 @@ void postKey(const Panel &panel, UINT key)
 
 TEST_CASE("a fresh panel: twelve stop pictures, the station list, the focus on PC3005")
 {
-    RoomFolder room;
+    TrialDrive drive;
     Panel panel(PanelProgram);
 
     checkTiles(panel, {});
@@ -160,7 +177,7 @@ TEST_CASE("a fresh panel: twelve stop pictures, the station list, the focus on P
         CHECK(paneltest::utf8(panel.text(win32ids::tileControl(7, element))) == name);
     // No dcon.txt and no session.bat: the status area says so.
     CHECK_FALSE(panel.text(win32ids::StatusLine).empty());
-    CHECK(waitFor([&] { return panel.focus() == panel.control(win32ids::stationButton(5)); }));
+    CHECK(waitUntil([&] { return panel.focus() == panel.control(win32ids::stationButton(5)); }));
 }
 
 TEST_CASE("the tiles and Listpc follow the session list at each refresh")
@@ -172,66 +189,38 @@ TEST_CASE("the tiles and Listpc follow the session list at each refresh")
         std::vector<ShownStation> expected;
         std::vector<std::wstring> listpc;
     };
+    // Which station shows which look is the model's to say; here, that the
+    // window shows what the model says, in every look, after each kind of
+    // refresh. The list is in code page 1252.
+    const auto line = [](std::string_view computer, std::string_view user, std::string_view idle) {
+        return sessionLine(computer, user, idle) + "\r\n";
+    };
     const std::vector<ShownStation> zoe{{12, Look::InSession, L"zoé", L"00:00:09"}};
     const std::vector<Row> rows{
         {"an empty list: no session anywhere", "", false, {}, {}},
-        {"a user at work: idle time begins with 00",
-         sessionLine(L"PC3007", L"marie", L"00:12:41"),
+        {"a user at work, an idle one, a computer of another room",
+         line("PC3007", "marie", "00:12:41") + line("PC1207", "autre", "00:00:01") + line("PC3002", "paul", "01:02:03"),
          false,
-         {{7, Look::InSession, L"marie", L"00:12:41"}},
-         {L"PC3007"}},
-        {"an idle user: idle time begins with 01",
-         sessionLine(L"PC3007", L"marie", L"01:02:03"),
-         false,
-         {{7, Look::Idle, L"marie", L"01:02:03"}},
-         {L"PC3007"}},
-        {"the idle rule reads the text: 0:12:41 does not begin with 00",
-         sessionLine(L"PC3002", L"paul", L"0:12:41"),
-         false,
-         {{2, Look::Idle, L"paul", L"0:12:41"}},
-         {L"PC3002"}},
-        {"names compare case-sensitively",
-         sessionLine(L"pc3007", L"marie", L"00:00:01") + sessionLine(L"Pc3005", L"luc", L"00:00:01"),
-         false,
-         {},
-         {L"pc3007", L"Pc3005"}},
-        {"unknown computers are listed and mark no tile",
-         sessionLine(L"PC1207", L"autre", L"00:00:01") + sessionLine(L"PC3013", L"x", L"00:00:01") +
-             sessionLine(L"PC3000", L"y", L"00:00:01"),
-         false,
-         {},
-         {L"PC1207", L"PC3013", L"PC3000"}},
-        {"a repeated station: the last user shows, the idle mark stays",
-         sessionLine(L"PC3004", L"anne", L"01:00:00") + sessionLine(L"PC3004", L"bob", L"00:00:05"),
-         false,
-         {{4, Look::Idle, L"bob", L"00:00:05"}},
-         {L"PC3004", L"PC3004"}},
-        {"code page 1252 user names, cut at column 36",
-         sessionLine(L"PC3008", L"Bérénice-Anaïs", L"00:01:17") + sessionLine(L"PC3005", L"François", L"00:02:41"),
-         false,
-         {{8, Look::InSession, L"Bérénice-Anaï", L"00:01:17"}, {5, Look::InSession, L"François", L"00:02:41"}},
-         {L"PC3008", L"PC3005"}},
-        {"Timer1's tick refreshes as the menu does",
-         sessionLine(L"PC3012", L"zoé", L"00:00:09"),
-         true,
-         zoe,
-         {L"PC3012"}},
+         {{7, Look::InSession, L"marie", L"00:12:41"}, {2, Look::Idle, L"paul", L"01:02:03"}},
+         {L"PC3007", L"PC1207", L"PC3002"}},
+        {"Timer1's tick refreshes as the menu does; an accented name", line("PC3012", "zo\xE9", "00:00:09"), true,
+         zoe, {L"PC3012"}},
         {"a missing file leaves the room as last read", std::nullopt, false, zoe, {L"PC3012"}},
         {"the list comes back after the missing file",
-         sessionLine(L"PC3010", L"m.lefebvre", L"02:18:14"),
+         line("PC3010", "m.lefebvre", "02:18:14"),
          true,
          {{10, Look::Idle, L"m.lefebvre", L"02:18:14"}},
          {L"PC3010"}},
     };
 
-    RoomFolder room;
+    TrialDrive drive;
     Panel panel(PanelProgram);
     for (const Row &row : rows) {
         CAPTURE(row.name);
         if (row.file)
-            room.write(L"dcon.txt", *row.file);
+            REQUIRE(TrialDrive::write(u"dcon.txt", *row.file));
         else
-            room.remove(L"dcon.txt");
+            std::filesystem::remove(TrialDrive::path(u"dcon.txt"));
         const std::wstring statusBefore = panel.text(win32ids::StatusLine);
         if (row.byTimer1)
             REQUIRE(panel.tick(1));
@@ -247,8 +236,8 @@ TEST_CASE("the tiles and Listpc follow the session list at each refresh")
 
 TEST_CASE("Tab walks the buttons in the plan's order; Space and Enter press the focused one")
 {
-    RoomFolder room;
-    installShutdownTool(room);
+    TrialDrive drive;
+    installShutdownTool();
     Panel panel(PanelProgram);
 
     // The dialog manager's own walk, from the first button round to it again.
@@ -261,24 +250,24 @@ TEST_CASE("Tab walks the buttons in the plan's order; Space and Enter press the 
     }
 
     // Keys through the panel's message loop.
-    REQUIRE(waitFor([&] { return panel.focus() == panel.control(win32ids::stationButton(5)); }));
+    REQUIRE(waitUntil([&] { return panel.focus() == panel.control(win32ids::stationButton(5)); }));
     for (std::size_t i = 1; i < 4; ++i) {
         CAPTURE(i);
         postKey(panel, VK_TAB);
         const HWND next = panel.control(win32ids::stationButton(layout::TabOrder[i]));
-        CHECK(waitFor([&] { return panel.focus() == next; }));
+        CHECK(waitUntil([&] { return panel.focus() == next; }));
     }
     // The focus is on PC3011 (the fourth in the order).
     postKey(panel, VK_SPACE);
-    CHECK(waitForShutdowns(room, 1) == std::multiset<int>{11});
-    room.removeShutdownRecords();
+    CHECK(waitForShutdowns(1) == std::multiset<int>{11});
+    removeShutdownRecords();
     postKey(panel, VK_RETURN);
-    CHECK(waitForShutdowns(room, 1) == std::multiset<int>{11});
+    CHECK(waitForShutdowns(1) == std::multiset<int>{11});
 }
 
 TEST_CASE("each button's tool tip reads Eteindre and its station")
 {
-    RoomFolder room;
+    TrialDrive drive;
     Panel panel(PanelProgram);
 
     struct Search {
@@ -334,7 +323,7 @@ TEST_CASE("the client area is the plan and the status area at the prefix's dpi; 
     // The prefix's LogPixels: 96 unless the test runs in one made at 144.
     const char *asked = std::getenv("SALLE30_WINE_DPI");
     const int dpi = asked ? std::atoi(asked) : 96;
-    RoomFolder room;
+    TrialDrive drive;
     Panel panel(PanelProgram);
 
     CHECK(int(GetDpiForWindow(panel.window())) == dpi);
@@ -343,26 +332,20 @@ TEST_CASE("the client area is the plan and the status area at the prefix's dpi; 
     CHECK(client.right == layout::toPixels(layout::PlanWidth, dpi));
     CHECK(client.bottom == layout::toPixels(layout::PlanHeight + win32ids::StatusAreaHeight, dpi));
 
-    const auto placeOf = [&](int id) {
-        RECT r{};
-        GetWindowRect(panel.control(id), &r);
-        MapWindowPoints(nullptr, panel.window(), reinterpret_cast<POINT *>(&r), 2);
-        return layout::TwipRect{r.left, r.top, r.right - r.left, r.bottom - r.top};
-    };
     const auto checkPlaces = [&] {
         for (int station = 1; station <= room::StationCount; ++station) {
             CAPTURE(station);
-            CHECK(placeOf(win32ids::stationButton(station)) == layout::toPixels(layout::buttonRect(station), dpi));
+            CHECK(placeOf(panel, win32ids::stationButton(station)) ==
+                  layout::toPixels(layout::buttonRect(station), dpi));
             for (TileElement element : room::AllTileElements)
-                CHECK(placeOf(win32ids::tileControl(station, element)) ==
+                CHECK(placeOf(panel, win32ids::tileControl(station, element)) ==
                       layout::toPixels(layout::tileElementRect(station, element), dpi));
         }
     };
     checkPlaces();
     // The idle mark of the right-hand column ends at the client area's edge.
-    CHECK(placeOf(win32ids::tileControl(12, TileElement::ImageQ)).left +
-              placeOf(win32ids::tileControl(12, TileElement::ImageQ)).width ==
-          client.right);
+    const layout::TwipRect idleMark = placeOf(panel, win32ids::tileControl(12, TileElement::ImageQ));
+    CHECK(idleMark.left + idleMark.width == client.right);
 
     RECT frame{};
     GetWindowRect(panel.window(), &frame);
@@ -373,7 +356,7 @@ TEST_CASE("the client area is the plan and the status area at the prefix's dpi; 
 
 TEST_CASE("moved to a monitor of another dpi, the panel lays itself out anew")
 {
-    RoomFolder room;
+    TrialDrive drive;
     Panel panel(PanelProgram);
     constexpr int NewDpi = 144;
 
@@ -395,31 +378,28 @@ TEST_CASE("moved to a monitor of another dpi, the panel lays itself out anew")
     CHECK(client.bottom == layout::toPixels(layout::PlanHeight + win32ids::StatusAreaHeight, NewDpi));
     for (int station = 1; station <= room::StationCount; ++station) {
         CAPTURE(station);
-        RECT r{};
-        GetWindowRect(panel.control(win32ids::stationButton(station)), &r);
-        MapWindowPoints(nullptr, panel.window(), reinterpret_cast<POINT *>(&r), 2);
-        CHECK(layout::TwipRect{r.left, r.top, r.right - r.left, r.bottom - r.top} ==
+        CHECK(placeOf(panel, win32ids::stationButton(station)) ==
               layout::toPixels(layout::buttonRect(station), NewDpi));
     }
 }
 
 TEST_CASE("a station button launches the shutdown tool for its station")
 {
-    RoomFolder room;
-    installShutdownTool(room);
+    TrialDrive drive;
+    installShutdownTool();
     Panel panel(PanelProgram);
     // A first launch loads what launching needs; from then on the panel keeps
     // no handle on what it starts (two per launch if it did).
     REQUIRE(panel.click(3));
-    CHECK(waitForShutdowns(room, 1) == std::multiset<int>{3});
+    CHECK(waitForShutdowns(1) == std::multiset<int>{3});
     DWORD handlesBefore = 0;
     REQUIRE(GetProcessHandleCount(panel.process(), &handlesBefore));
     const std::vector<int> stations{7, 5, 1, 12};
     for (int station : stations) {
         CAPTURE(station);
-        room.removeShutdownRecords();
+        removeShutdownRecords();
         REQUIRE(panel.click(station));
-        CHECK(waitForShutdowns(room, 1) == std::multiset<int>{station});
+        CHECK(waitForShutdowns(1) == std::multiset<int>{station});
     }
     DWORD handlesAfter = 0;
     REQUIRE(GetProcessHandleCount(panel.process(), &handlesAfter));
@@ -432,12 +412,12 @@ TEST_CASE("a station button launches the shutdown tool for its station")
 
 TEST_CASE("a room shutdown launches PC3001 at once and one station per chain tick")
 {
-    RoomFolder room;
-    installShutdownTool(room);
+    TrialDrive drive;
+    installShutdownTool();
     Panel panel(PanelProgram);
 
     REQUIRE(panel.command(win32ids::menuCommand(panel::MenuCommand::Stopall)));
-    CHECK(waitForShutdowns(room, 1) == std::multiset<int>{1});
+    CHECK(waitForShutdowns(1) == std::multiset<int>{1});
     // Timer5 is not enabled yet: its tick does nothing.
     REQUIRE(panel.tick(5));
     std::multiset<int> expected{1};
@@ -445,14 +425,14 @@ TEST_CASE("a room shutdown launches PC3001 at once and one station per chain tic
         CAPTURE(k);
         REQUIRE(panel.tick(k));
         expected.insert(k);
-        CHECK(waitForShutdowns(room, expected.size()) == expected);
+        CHECK(waitForShutdowns(expected.size()) == expected);
     }
     // The chain has ended: Timer12 is disabled again. A new room shutdown
     // starts over; whatever was launched before it has been started by then.
     REQUIRE(panel.tick(12));
     REQUIRE(panel.command(win32ids::menuCommand(panel::MenuCommand::Stopall)));
     expected.insert(1);
-    CHECK(waitForShutdowns(room, expected.size()) == expected);
+    CHECK(waitForShutdowns(expected.size()) == expected);
 }
 
 TEST_CASE("the panel ends with exit code 0, also during a room shutdown")
@@ -471,8 +451,8 @@ TEST_CASE("the panel ends with exit code 0, also during a room shutdown")
     };
     for (const Row &row : rows) {
         CAPTURE(row.name);
-        RoomFolder room;
-        installShutdownTool(room);
+        TrialDrive drive;
+        installShutdownTool();
         Panel panel(PanelProgram);
         if (row.roomShutdown) {
             REQUIRE(panel.command(win32ids::menuCommand(panel::MenuCommand::Stopall)));
@@ -485,15 +465,14 @@ TEST_CASE("the panel ends with exit code 0, also during a room shutdown")
 
 TEST_CASE("session.bat runs through cmd at each refresh; its list shows at a later one")
 {
-    RoomFolder room;
+    TrialDrive drive;
     // What session.bat writes, in the columns the panel reads.
-    std::string line = sessionLine(L"PC3009", L"lucie", L"00:00:05");
-    line.resize(line.size() - 2);
-    room.write(L"session.bat", "@echo off\r\n>d:\\talvero\\dcon.txt echo " + line + "\r\n");
+    REQUIRE(TrialDrive::write(u"session.bat", "@echo off\r\n>d:\\talvero\\dcon.txt echo " +
+                                                 sessionLine("PC3009", "lucie", "00:00:05") + "\r\n"));
     Panel panel(PanelProgram);
 
     const int label = win32ids::tileControl(9, TileElement::Label);
-    CHECK(waitFor([&] {
+    CHECK(waitUntil([&] {
         return panel.command(win32ids::menuCommand(panel::MenuCommand::Refresh)) && panel.text(label) == L"lucie";
     }));
     checkTiles(panel, {{9, Look::InSession, L"lucie", L"00:00:05"}});
