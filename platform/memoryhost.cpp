@@ -58,6 +58,8 @@ void MemoryHost::removeFile(std::u16string_view windowsPath)
 std::variant<std::unique_ptr<InputFile>, Failure> MemoryHost::openForReading(std::u16string_view windowsPath)
 {
     opened.emplace_back(windowsPath);
+    if (whileOpening)
+        whileOpening();
     const auto it = files.find(windowsPath);
     if (it == files.end())
         return missingFileFailure();

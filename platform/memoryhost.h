@@ -5,6 +5,7 @@
 
 #include "platform.h"
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -39,6 +40,9 @@ public:
 
     // Every open, in order, for tests of how often the file is read.
     std::vector<std::u16string> opened;
+    // Called at each open, before the file is looked up: for tests that
+    // look at the front-end while a read is under way.
+    std::function<void()> whileOpening;
 
     // Writes a file of drive D: with these bytes, written at the clock's time.
     void writeFile(std::u16string_view windowsPath, std::string bytes);

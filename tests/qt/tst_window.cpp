@@ -39,35 +39,6 @@ QString toQString(std::u16string_view text)
     return QString::fromUtf16(text.data(), qsizetype(text.size()));
 }
 
-// The memory host, and a look at the window each time the session list is
-// opened: what the operator sees while a read is under way.
-class WatchedHost final : public platform::Host {
-public:
-    platform::MemoryHost memory;
-    std::function<void()> onOpen;
-
-    std::variant<std::unique_ptr<platform::InputFile>, platform::Failure>
-    openForReading(std::u16string_view windowsPath) override
-    {
-        if (onOpen)
-            onOpen();
-        return memory.openForReading(windowsPath);
-    }
-    std::optional<platform::Failure> launch(std::u16string_view commandLine) override
-    {
-        return memory.launch(commandLine);
-    }
-    std::chrono::system_clock::time_point now() const override { return memory.now(); }
-    platform::TimeOfDay localTimeOfDay(std::chrono::system_clock::time_point time) const override
-    {
-        return memory.localTimeOfDay(time);
-    }
-    std::u16string displayPath(std::u16string_view windowsPath) const override
-    {
-        return memory.displayPath(windowsPath);
-    }
-};
-
 // The tile controls that are missing or show other than the model's tiles.
 QStringList differencesFromModel(const Salle30 &window)
 {
@@ -123,7 +94,7 @@ private Q_SLOTS:
     {
         // Monday 7 December 2026, 08:30 UTC. PC3007 in session, PC3009 idle.
         m_host.emplace();
-        m_host->memory.time = std::chrono::sys_days(std::chrono::year{2026} / 12 / 7) + 8h + 30min;
+        m_host->time = std::chrono::sys_days(std::chrono::year{2026} / 12 / 7) + 8h + 30min;
         writeSessionList({sessionLine("PC3007", "USER17", "00:12:41"), sessionLine("PC3009", "LEFEBVRE", "02:47:10")});
     }
 
@@ -145,7 +116,7 @@ private Q_SLOTS:
         QCOMPARE(differencesFromModel(*window), QStringList());
 
         // A failed read keeps the room, on the model and on the plan.
-        m_host->memory.removeFile(SessionList);
+        m_host->removeFile(SessionList);
         trigger(*window, u"refresh"_s);
         QCOMPARE(window->monitor().tiles().tile(12).state, room::TileState::InSession);
         QCOMPARE(differencesFromModel(*window), QStringList());
@@ -284,7 +255,7 @@ private Q_SLOTS:
         QVERIFY(button);
         if (sent != button->text())
             button->setProperty("Tag", sent);
-        m_host->memory.launched.clear();
+        m_host->launched.clear();
         button->setFocus();
         if (key == 0)
             QTest::mouseClick(button, Qt::LeftButton);
@@ -313,17 +284,17 @@ private Q_SLOTS:
         QCOMPARE(active(), u"Timer1/30000"_s);
 
         // Timer1's tick refreshes: the command is launched and the list read again.
-        m_host->memory.launched.clear();
-        m_host->memory.opened.clear();
+        m_host->launched.clear();
+        m_host->opened.clear();
         writeSessionList({sessionLine("PC3002", "MARTIN", "03:00:00")});
         fireTimer(timers[0]);
         QCOMPARE(launched(), QStringList{u"d:\\talvero\\session.bat"_s});
-        QCOMPARE(m_host->memory.opened.size(), std::size_t(1));
+        QCOMPARE(m_host->opened.size(), std::size_t(1));
         QCOMPARE(window->findChild<QWidget *>(u"Image2q"_s)->isHidden(), false);
         QCOMPARE(active(), u"Timer1/30000"_s);
 
         // Stopall: PC3001 at once and Timer2 counting; each tick hands on to the next timer.
-        m_host->memory.launched.clear();
+        m_host->launched.clear();
         trigger(*window, u"Stopall"_s);
         QCOMPARE(active(), u"Timer1/30000 Timer2/10000"_s);
         for (int k = 2; k <= 12; ++k) {
@@ -369,10 +340,10 @@ private Q_SLOTS:
         QFETCH(int, fault);
         const auto window = makeWindow();
         QList<Qt::CursorShape> duringRead;
-        m_host->onOpen = [&] { duringRead << window->cursor().shape(); };
-        auto &files = m_host->memory.files;
+        m_host->whileOpening = [&] { duringRead << window->cursor().shape(); };
+        auto &files = m_host->files;
         if (fault == 1)
-            m_host->memory.removeFile(SessionList);
+            m_host->removeFile(SessionList);
         else if (fault == 2)
             files.at(SessionList).openFailure = platform::Failure{13, u"Permission denied"};
         else if (fault == 3) {
@@ -411,7 +382,7 @@ private Q_SLOTS:
         QVERIFY2(area->toolTip().contains(u"d:\\talvero\\"_s), qPrintable(area->toolTip()));
 
         // A failed read, no dialog, and the long message widens nothing.
-        m_host->memory.removeFile(SessionList);
+        m_host->removeFile(SessionList);
         trigger(*window, u"refresh"_s);
         QVERIFY2(roomText->text().contains(u"dcon.txt illisible"_s), qPrintable(roomText->text()));
         for (const QWidget *widget : QApplication::topLevelWidgets())
@@ -425,7 +396,7 @@ private Q_SLOTS:
         QVERIFY2(shutdownText->text().contains(u"PC3002 dans 10 s"_s), qPrintable(shutdownText->text()));
         auto *countdown = window->findChild<QTimer *>(u"statusCountdown"_s);
         QVERIFY(countdown && countdown->isActive());
-        m_host->memory.advance(7s);
+        m_host->advance(7s);
         fireTimer(countdown);
         QVERIFY2(shutdownText->text().contains(u"PC3002 dans 3 s"_s), qPrintable(shutdownText->text()));
         QCOMPARE(roomText->text(), failure);
@@ -458,11 +429,11 @@ private Q_SLOTS:
         const platform::Failure longFailure{
             1326, u"Le nom d'utilisateur ou le mot de passe est incorrect pour accéder au partage réseau demandé"};
         if (readFails)
-            m_host->memory.files.at(SessionList).openFailure = longFailure;
+            m_host->files.at(SessionList).openFailure = longFailure;
         if (commandFails)
-            m_host->memory.failingLaunches.emplace(room::SessionListCommand, longFailure);
+            m_host->failingLaunches.emplace(room::SessionListCommand, longFailure);
         if (shutdownFails)
-            m_host->memory.failingLaunches.emplace(room::ShutdownTool, longFailure);
+            m_host->failingLaunches.emplace(room::ShutdownTool, longFailure);
         const auto window = makeWindow();
         if (chainRuns)
             trigger(*window, u"Stopall"_s);
@@ -586,17 +557,17 @@ private:
         std::string bytes;
         for (const std::string &line : lines)
             bytes += line + "\r\n";
-        m_host->memory.writeFile(SessionList, bytes);
+        m_host->writeFile(SessionList, bytes);
     }
     QStringList launched() const
     {
         QStringList lines;
-        for (const std::u16string &line : m_host->memory.launched)
+        for (const std::u16string &line : m_host->launched)
             lines << toQString(line);
         return lines;
     }
 
-    std::optional<WatchedHost> m_host;
+    std::optional<platform::MemoryHost> m_host;
 };
 
 QTEST_MAIN(TestWindow)
