@@ -11,6 +11,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <string>
@@ -64,6 +65,9 @@ constexpr std::array TileCreationOrder{TileElement::ImageQ,   TileElement::Image
                                        TileElement::ImageBis, TileElement::LabelTer, TileElement::Label,
                                        TileElement::LabelBis};
 
+// The two hidden lists' place, should they ever be shown.
+constexpr layout::TwipRect ListRect{0, 0, 1095, 255};
+
 struct GdiDeleter {
     void operator()(HGDIOBJ object) const { DeleteObject(object); }
 };
@@ -97,6 +101,10 @@ public:
 
     bool create(int show);
     HWND handle() const { return m_window; }
+    // Hands a mouse message to the tool tips, which watch the buttons and
+    // the status area through the message loop rather than by subclassing
+    // them: a subclassed control pays for it on every message it gets.
+    void relayToToolTips(MSG &message) const;
 
     void busyChanged(bool busy) override;
     void roomChanged() override;
@@ -106,10 +114,11 @@ public:
 private:
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void createControls();
-    void applyDpi(UINT dpi);
+    void loadDpiResources(UINT dpi);
     void layoutControls();
     void fitClientArea();
     RECT pixels(const layout::TwipRect &twips) const;
+    RECT statusRect() const;
     int pixels(int twips) const { return layout::toPixels(twips, int(m_dpi)); }
 
     void onCommand(int id, int code);
@@ -214,24 +223,32 @@ bool PanelWindow::create(int show)
     if (!RegisterClassExW(&windowClass))
         return false;
 
-    // The size follows once the window knows its dpi (applyDpi).
+    // The size follows once the window knows its dpi (WM_CREATE), and so
+    // does the load step.
     m_window = CreateWindowExW(0, win32ids::WindowClass, wide(panel::WindowTitle), WS_OVERLAPPEDWINDOW,
                                CW_USEDEFAULT, CW_USEDEFAULT, 600, 600, nullptr, createMenuBar(), m_instance, this);
     if (!m_window)
         return false;
 
-    m_monitor.Form_Load();
     ShowWindow(m_window, show);
     SetFocus(m_buttons[std::size_t(layout::TabOrder.front() - 1)]);
     UpdateWindow(m_window);
     return true;
 }
 
+// Every control is made where it stands, with its font, its text and its
+// visibility as the load step left the room: under Wine each later move,
+// show or text of a control costs round trips to the server.
 void PanelWindow::createControls()
 {
-    const auto child = [this](const wchar_t *windowClass, const wchar_t *text, DWORD style, int id) {
-        return CreateWindowExW(0, windowClass, text, WS_CHILD | WS_CLIPSIBLINGS | style, 0, 0, 0, 0, m_window,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), m_instance, nullptr);
+    const auto child = [this](const wchar_t *windowClass, const wchar_t *text, DWORD style, int id, const RECT &r,
+                              HFONT font) {
+        const HWND control = CreateWindowExW(0, windowClass, text, WS_CHILD | WS_CLIPSIBLINGS | style, r.left, r.top,
+                                             r.right - r.left, r.bottom - r.top, m_window,
+                                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), m_instance, nullptr);
+        if (font)
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        return control;
     };
 
     // Creation order is the tab order: PC3005 first.
@@ -239,10 +256,14 @@ void PanelWindow::createControls()
         const panel::ButtonBinding &binding = panel::ButtonBindings.at(std::size_t(station - 1));
         m_buttons[std::size_t(station - 1)] =
             child(WC_BUTTONW, wide(room::stationName(binding.station)), WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW,
-                  win32ids::stationButton(binding.station));
+                  win32ids::stationButton(binding.station), pixels(layout::buttonRect(binding.station)),
+                  m_captionFont.get());
     }
 
     for (int station = 1; station <= room::StationCount; ++station) {
+        const room::StationTile &tile = m_monitor.tiles().tile(station);
+        const std::array<const std::u16string *, room::AllTileElements.size()> captions{
+            nullptr, nullptr, nullptr, nullptr, &tile.userName, &tile.secondLine, &tile.idleTime};
         for (TileElement element : TileCreationOrder) {
             // Labels show one line, centred on their height; what does not
             // fit is cut off.
@@ -253,18 +274,29 @@ void PanelWindow::createControls()
                 style |= SS_CENTER;
             else
                 style |= SS_LEFTNOWORDWRAP;
+            if (tile.isVisible(element))
+                style |= WS_VISIBLE;
             // A picture's text is never drawn: it names the picture for
-            // assistive technology ("aucune session", "inactif", ...).
+            // assistive technology ("aucune session", "inactif", ...). An
+            // empty caption is no text at all, which spares the server a call.
             const std::u16string name = isPicture(element) ? panel::tileElementDescription(element) : u"";
-            const HWND control = child(WC_STATICW, wide(name), style, win32ids::tileControl(station, element));
-            m_tileControls[std::size_t(station - 1)][std::size_t(element)] = control;
+            const std::u16string *caption = isPicture(element) ? &name : captions[std::size_t(element)];
+            const HFONT font = element == TileElement::LabelTer ? m_idleTimeFont.get() : m_windowFont.get();
+            m_tileControls[std::size_t(station - 1)][std::size_t(element)] =
+                child(WC_STATICW, caption->empty() ? nullptr : wide(*caption), style,
+                      win32ids::tileControl(station, element), pixels(layout::tileElementRect(station, element)),
+                      font);
         }
-        ShowWindow(tileControl(station, TileElement::Image), SW_SHOWNA);
+        m_shownTiles[std::size_t(station - 1)] = tile;
     }
+    m_tilesShown = true;
 
-    m_listcomplete = child(WC_LISTBOXW, L"Listcomplete", LBS_NOINTEGRALHEIGHT, win32ids::Listcomplete);
-    m_listpc = child(WC_LISTBOXW, L"Listpc", LBS_NOINTEGRALHEIGHT, win32ids::Listpc);
-    m_status = child(WC_STATICW, L"", WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_NOTIFY, win32ids::StatusLine);
+    const RECT listRect = pixels(ListRect);
+    m_listcomplete =
+        child(WC_LISTBOXW, L"Listcomplete", LBS_NOINTEGRALHEIGHT, win32ids::Listcomplete, listRect, nullptr);
+    m_listpc = child(WC_LISTBOXW, L"Listpc", LBS_NOINTEGRALHEIGHT, win32ids::Listpc, listRect, nullptr);
+    m_status = child(WC_STATICW, nullptr, WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_NOTIFY, win32ids::StatusLine,
+                     statusRect(), m_windowFont.get());
 
     m_toolTips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_window, nullptr,
@@ -273,7 +305,7 @@ void PanelWindow::createControls()
         const std::u16string tip = panel::stationButtonToolTip(station);
         TOOLINFOW tool{};
         tool.cbSize = sizeof tool;
-        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.uFlags = TTF_IDISHWND;
         tool.hwnd = m_window;
         tool.uId = reinterpret_cast<UINT_PTR>(m_buttons[std::size_t(station - 1)]);
         tool.lpszText = const_cast<wchar_t *>(wide(tip));
@@ -281,11 +313,22 @@ void PanelWindow::createControls()
     }
     TOOLINFOW statusTool{};
     statusTool.cbSize = sizeof statusTool;
-    statusTool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    statusTool.uFlags = TTF_IDISHWND;
     statusTool.hwnd = m_window;
     statusTool.uId = reinterpret_cast<UINT_PTR>(m_status);
     statusTool.lpszText = const_cast<wchar_t *>(L"");
     SendMessageW(m_toolTips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&statusTool));
+    SendMessageW(m_toolTips, TTM_SETMAXTIPWIDTH, 0, pixels(layout::PlanWidth));
+
+    showLists();
+    showStatus();
+}
+
+void PanelWindow::relayToToolTips(MSG &message) const
+{
+    if (m_toolTips && message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST &&
+        (message.hwnd == m_status || std::find(m_buttons.begin(), m_buttons.end(), message.hwnd) != m_buttons.end()))
+        SendMessageW(m_toolTips, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&message));
 }
 
 RECT PanelWindow::pixels(const layout::TwipRect &twips) const
@@ -294,9 +337,17 @@ RECT PanelWindow::pixels(const layout::TwipRect &twips) const
     return {p.left, p.top, p.left + p.width, p.top + p.height};
 }
 
-void PanelWindow::applyDpi(UINT dpi)
+RECT PanelWindow::statusRect() const
 {
-    m_dpi = dpi;
+    const int margin = MulDiv(4, int(m_dpi), USER_DEFAULT_SCREEN_DPI);
+    return {margin, pixels(layout::PlanHeight) + margin / 2, pixels(layout::PlanWidth) - margin,
+            pixels(layout::PlanHeight + win32ids::StatusAreaHeight) - margin / 2};
+}
+
+// Fonts, pictures and icons for `dpi`; the controls that use them are laid
+// out by the caller.
+void PanelWindow::loadDpiResources(UINT dpi)
+{
     m_windowFont.reset(createWindowFont(dpi));
     m_captionFont.reset(createFont(panel::CaptionFontFamily, panel::ButtonFontPoints, dpi, true));
     m_idleTimeFont.reset(createFont(panel::CaptionFontFamily, panel::IdleTimeFontPoints, dpi, false));
@@ -329,8 +380,6 @@ void PanelWindow::applyDpi(UINT dpi)
                                                     GetSystemMetricsForDpi(SM_CYSMICON, dpi), LR_DEFAULTCOLOR)));
     SendMessageW(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon.get()));
     SendMessageW(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon.get()));
-
-    layoutControls();
 }
 
 void PanelWindow::layoutControls()
@@ -350,14 +399,9 @@ void PanelWindow::layoutControls()
             SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         }
     }
-    const layout::TwipRect listRect{0, 0, 1095, 255};
-    place(m_listcomplete, pixels(listRect));
-    place(m_listpc, pixels(listRect));
-
-    const int margin = MulDiv(4, int(m_dpi), USER_DEFAULT_SCREEN_DPI);
-    const RECT status{margin, pixels(layout::PlanHeight) + margin / 2, pixels(layout::PlanWidth) - margin,
-                      pixels(layout::PlanHeight + win32ids::StatusAreaHeight) - margin / 2};
-    place(m_status, status);
+    place(m_listcomplete, pixels(ListRect));
+    place(m_listpc, pixels(ListRect));
+    place(m_status, statusRect());
     SendMessageW(m_status, WM_SETFONT, reinterpret_cast<WPARAM>(m_windowFont.get()), FALSE);
     SendMessageW(m_toolTips, TTM_SETMAXTIPWIDTH, 0, pixels(layout::PlanWidth));
     InvalidateRect(m_window, nullptr, TRUE);
@@ -396,6 +440,12 @@ void PanelWindow::busyChanged(bool busy)
 
 void PanelWindow::roomChanged()
 {
+    // During the load step the controls are not made yet: they are made
+    // from the room it leaves.
+    if (!m_status) {
+        syncTimers();
+        return;
+    }
     showTiles();
     showLists();
     showStatus();
@@ -687,12 +737,18 @@ LRESULT PanelWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_CREATE:
+        m_dpi = GetDpiForWindow(m_window);
+        loadDpiResources(m_dpi);
+        // Before the window is first shown, and before its controls exist,
+        // so that they are made once as the first read left the room.
+        m_monitor.Form_Load();
         createControls();
-        applyDpi(GetDpiForWindow(m_window));
         fitClientArea();
         return 0;
     case WM_DPICHANGED: {
-        applyDpi(HIWORD(wParam));
+        m_dpi = HIWORD(wParam);
+        loadDpiResources(m_dpi);
+        layoutControls();
         const RECT *suggested = reinterpret_cast<const RECT *>(lParam);
         SetWindowPos(m_window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -772,6 +828,7 @@ int runPanel(HINSTANCE instance, int show)
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         // Tab, Space and Enter move between and press the buttons.
+        panel->relayToToolTips(message);
         if (IsWindow(panel->handle()) && IsDialogMessageW(panel->handle(), &message))
             continue;
         TranslateMessage(&message);
