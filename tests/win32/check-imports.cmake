@@ -3,7 +3,7 @@ cmake_minimum_required(VERSION 3.25)
 # runtime such as libstdc++-6.dll, libgcc_s_seh-1.dll or libwinpthread-1.dll
 # would need shipping beside it).
 #   cmake -DOBJDUMP=x86_64-w64-mingw32-objdump -DPROGRAM=salle30.exe -P check-imports.cmake
-set(windows_dlls ADVAPI32 COMCTL32 COMDLG32 GDI32 KERNEL32 MSVCRT OLE32 OLEAUT32 SHELL32 SHLWAPI USER32 UXTHEME
+set(windows_dlls ADVAPI32 COMCTL32 COMDLG32 GDI32 KERNEL32 MSVCRT OLEACC OLE32 OLEAUT32 SHELL32 SHLWAPI USER32 UXTHEME
                  VERSION WS2_32)
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
 if(NOT status EQUAL 0)

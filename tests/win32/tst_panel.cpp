@@ -13,12 +13,17 @@
 #include <doctest/doctest.h>
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <iomanip>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
+#include <sstream>
+#include <utility>
 
 using namespace paneltest;
 using room::TileElement;
@@ -142,6 +147,147 @@ void postKey(const Panel &panel, UINT key)
     PostMessageW(target, WM_KEYDOWN, key, 1);
     PostMessageW(target, WM_KEYUP, key, 0xC0000001);
 }
+
+// COM on the test's thread, for a screen reader's calls into the panel.
+class ComApartment {
+public:
+    ComApartment() : m_result(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) { REQUIRE(SUCCEEDED(m_result)); }
+    ~ComApartment()
+    {
+        if (SUCCEEDED(m_result))
+            CoUninitialize();
+    }
+    ComApartment(const ComApartment &) = delete;
+    ComApartment &operator=(const ComApartment &) = delete;
+
+private:
+    HRESULT m_result;
+};
+
+std::string hresult(HRESULT result)
+{
+    std::ostringstream out;
+    out << "HRESULT 0x" << std::hex << std::setw(8) << std::setfill('0') << static_cast<unsigned long>(result);
+    return out.str();
+}
+
+struct ReleaseAccessible {
+    void operator()(IAccessible *object) const { object->Release(); }
+};
+using Accessible = std::unique_ptr<IAccessible, ReleaseAccessible>;
+
+// The accessible object of one of the panel's controls, as a screen reader
+// gets it; null, and a failed check that says why, when it cannot.
+Accessible accessibleOf(HWND control)
+{
+    IAccessible *object = nullptr;
+    const HRESULT result =
+        AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void **>(&object));
+    CHECK_MESSAGE(SUCCEEDED(result), "AccessibleObjectFromWindow: " << hresult(result));
+    return Accessible(SUCCEEDED(result) ? object : nullptr);
+}
+
+VARIANT self()
+{
+    VARIANT child;
+    VariantInit(&child);
+    child.vt = VT_I4;
+    child.lVal = CHILDID_SELF;
+    return child;
+}
+
+// A text property of the object itself (get_accName, get_accDescription);
+// what failed, when it did, so that a comparison shows it.
+std::string accessibleText(const Accessible &object,
+                           HRESULT (STDMETHODCALLTYPE IAccessible::*property)(VARIANT, BSTR *))
+{
+    if (!object)
+        return "<no object>";
+    BSTR text = nullptr;
+    const HRESULT result = (object.get()->*property)(self(), &text);
+    if (result != S_OK)
+        return "<" + hresult(result) + ">";
+    const std::wstring value(text, SysStringLen(text));
+    SysFreeString(text);
+    return paneltest::utf8(value);
+}
+
+// The object's role (ROLE_SYSTEM_...), or -1 when it has none to give.
+long accessibleRole(const Accessible &object)
+{
+    if (!object)
+        return -1;
+    VARIANT role;
+    VariantInit(&role);
+    const HRESULT result = object->get_accRole(self(), &role);
+    CHECK_MESSAGE(result == S_OK, "get_accRole: " << hresult(result));
+    const long value = result == S_OK && role.vt == VT_I4 ? role.lVal : -1;
+    VariantClear(&role);
+    return value;
+}
+
+// "PC3003 PC3010", for a failed check to show.
+std::string stationList(const std::set<int> &stations)
+{
+    std::string out;
+    for (int station : stations)
+        out += (out.empty() ? "" : " ") + paneltest::utf8(stationName(station));
+    return out;
+}
+
+// The panel's EVENT_OBJECT_DESCRIPTIONCHANGE notifications, as a screen
+// reader gets them: out of context, through this thread's message queue.
+// One at a time.
+class DescriptionChanges {
+public:
+    explicit DescriptionChanges(const Panel &panel)
+    {
+        REQUIRE(s_current == nullptr);
+        DWORD processId = 0;
+        GetWindowThreadProcessId(panel.window(), &processId);
+        m_hook = SetWinEventHook(EVENT_OBJECT_DESCRIPTIONCHANGE, EVENT_OBJECT_DESCRIPTIONCHANGE, nullptr, &record,
+                                 processId, 0, WINEVENT_OUTOFCONTEXT);
+        REQUIRE(m_hook != nullptr);
+        s_current = this;
+    }
+    ~DescriptionChanges()
+    {
+        UnhookWinEvent(m_hook);
+        s_current = nullptr;
+    }
+    DescriptionChanges(const DescriptionChanges &) = delete;
+    DescriptionChanges &operator=(const DescriptionChanges &) = delete;
+
+    // Waits for notifications about `count` stations' buttons (none: only
+    // lets those already sent arrive) and hands over the stations notified
+    // since the last call.
+    std::set<int> take(std::size_t count)
+    {
+        const auto pump = [] {
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageW(&message);
+        };
+        waitUntil([&] {
+            pump();
+            return m_stations.size() >= count;
+        });
+        pump();
+        return std::exchange(m_stations, {});
+    }
+
+private:
+    static void CALLBACK record(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD)
+    {
+        const int station = GetDlgCtrlID(window) - win32ids::StationButtonBase;
+        if (s_current && object == OBJID_CLIENT && child == CHILDID_SELF)
+            s_current->m_stations.insert(station);
+    }
+
+    static inline DescriptionChanges *s_current = nullptr;
+    HWINEVENTHOOK m_hook = nullptr;
+    std::set<int> m_stations;
+};
 
 } // namespace
 
@@ -380,6 +526,84 @@ TEST_CASE("moved to a monitor of another dpi, the panel lays itself out anew")
         CAPTURE(station);
         CHECK(placeOf(panel, win32ids::stationButton(station)) ==
               layout::toPixels(layout::buttonRect(station), NewDpi));
+    }
+}
+
+TEST_CASE("screen readers hear each button's station state and each picture's meaning")
+{
+    struct Row {
+        std::string name;
+        std::string file;
+        // The button descriptions that differ from "aucune session".
+        std::map<int, std::string> described;
+    };
+    const auto line = [](std::string_view computer, std::string_view user, std::string_view idle) {
+        return sessionLine(computer, user, idle) + "\r\n";
+    };
+    const std::vector<Row> rows{
+        {"a free, a working and an idle station",
+         line("PC3007", "USER17", "00:12:41") + line("PC3010", "m.lefebvre", "02:18:14"),
+         {{7, "session de USER17, en cours, inactivité 00:12:41"},
+          {10, "session de m.lefebvre, inactive depuis 02:18:14"}}},
+        {"the list changes: the free one in session, the worker gone, the idle one back at work",
+         line("PC3003", "zo\xE9", "00:00:09") + line("PC3010", "m.lefebvre", "00:00:02"),
+         {{3, "session de zoé, en cours, inactivité 00:00:09"},
+          {10, "session de m.lefebvre, en cours, inactivité 00:00:02"}}},
+        {"the same list again: nothing to tell",
+         line("PC3003", "zo\xE9", "00:00:09") + line("PC3010", "m.lefebvre", "00:00:02"),
+         {{3, "session de zoé, en cours, inactivité 00:00:09"},
+          {10, "session de m.lefebvre, en cours, inactivité 00:00:02"}}},
+        {"an empty list: no session anywhere", "", {}},
+    };
+
+    TrialDrive drive;
+    Panel panel(PanelProgram);
+    ComApartment com;
+    DescriptionChanges changes(panel);
+    // Held across refreshes, as a screen reader keeps the object of the
+    // button it is on: it must not answer with a stale state.
+    const Accessible heldButton = accessibleOf(panel.control(win32ids::stationButton(10)));
+    // No session list yet: no session anywhere.
+    std::map<int, std::string> before;
+    for (const Row &row : rows) {
+        CAPTURE(row.name);
+        REQUIRE(TrialDrive::write(u"dcon.txt", row.file));
+        REQUIRE(panel.command(win32ids::menuCommand(panel::MenuCommand::Refresh)));
+        const auto expected = [&](int station, const std::map<int, std::string> &described) -> std::string {
+            const auto found = described.find(station);
+            return found == described.end() ? "aucune session" : found->second;
+        };
+        std::set<int> changed;
+        for (int station = 1; station <= room::StationCount; ++station) {
+            CAPTURE(station);
+            const Accessible button = accessibleOf(panel.control(win32ids::stationButton(station)));
+            CHECK(accessibleText(button, &IAccessible::get_accDescription) == expected(station, row.described));
+            // The rest is the standard object's: the caption as its name.
+            // (Its role is the host's to say; Wine 8 says client, not push button.)
+            CHECK(accessibleText(button, &IAccessible::get_accName) == paneltest::utf8(stationName(station)));
+            if (expected(station, row.described) != expected(station, before))
+                changed.insert(station);
+        }
+        CHECK(accessibleText(heldButton, &IAccessible::get_accDescription) == expected(10, row.described));
+        // Told where a description changed, and nowhere else.
+        CHECK(stationList(changes.take(changed.size())) == stationList(changed));
+        before = row.described;
+    }
+
+    // Each picture, shown or hidden, is a graphic named by its station and
+    // its meaning, as the Qt panel names it.
+    const std::pair<TileElement, std::string> meanings[]{{TileElement::Image, "aucune session"},
+                                                         {TileElement::ImageBis, "session ouverte"},
+                                                         {TileElement::ImageTer, "utilisateur"},
+                                                         {TileElement::ImageQ, "inactif"}};
+    for (int station = 1; station <= room::StationCount; ++station) {
+        for (const auto &[element, meaning] : meanings) {
+            CAPTURE(utf8(reinterpret_cast<const wchar_t *>(panel::tileElementName(station, element).c_str())));
+            const Accessible picture = accessibleOf(panel.control(win32ids::tileControl(station, element)));
+            CHECK(accessibleRole(picture) == ROLE_SYSTEM_GRAPHIC);
+            CHECK(accessibleText(picture, &IAccessible::get_accName) ==
+                  paneltest::utf8(stationName(station)) + " : " + meaning);
+        }
     }
 }
 

@@ -10,10 +10,13 @@
 #include "stationtile.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -79,6 +82,189 @@ struct IconDeleter {
 };
 using Icon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
 
+// What a control tells assistive technology beyond what Windows' standard
+// object for it says: a station button describes its tile's state, a tile
+// picture is a graphic named by its station and its meaning.
+struct AccessibleOverride {
+    std::optional<std::u16string> name;
+    std::optional<std::u16string> description;
+    std::optional<long> role;
+};
+
+// Answers for the control as Windows' standard object, which it wraps, except
+// for the control's own name, description and role. A client may keep it
+// after the window has gone, so it holds no pointer to the window: at each
+// question it finds the panel through the control's parent, answers as the
+// room is now, and falls back to the standard object once the control is gone.
+class ControlAccessible final : public IAccessible, public IOleWindow {
+public:
+    ControlAccessible(HWND control, IAccessible *standard) : m_control(control), m_standard(standard) {}
+    ControlAccessible(const ControlAccessible &) = delete;
+    ControlAccessible &operator=(const ControlAccessible &) = delete;
+
+    // IUnknown. Marshalling asks for no interface beyond these, so that COM
+    // marshals this object and not the standard one.
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override
+    {
+        if (!object)
+            return E_POINTER;
+        if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) || iid == __uuidof(IAccessible))
+            *object = static_cast<IAccessible *>(this);
+        else if (iid == __uuidof(IOleWindow))
+            *object = static_cast<IOleWindow *>(this);
+        else {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(InterlockedIncrement(&m_references)); }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const LONG left = InterlockedDecrement(&m_references);
+        if (left == 0)
+            delete this;
+        return ULONG(left);
+    }
+
+    // IOleWindow: WindowFromAccessibleObject finds the control.
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND *window) override
+    {
+        if (!window)
+            return E_POINTER;
+        *window = m_control;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+
+    // IDispatch, as the standard object has it.
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT *count) override { return m_standard->GetTypeInfoCount(count); }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo **info) override
+    {
+        return m_standard->GetTypeInfo(index, locale, info);
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR *names, UINT count, LCID locale,
+                                            DISPID *ids) override
+    {
+        return m_standard->GetIDsOfNames(iid, names, count, locale, ids);
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS *parameters,
+                                     VARIANT *result, EXCEPINFO *exception, UINT *argument) override
+    {
+        return m_standard->Invoke(id, iid, locale, flags, parameters, result, exception, argument);
+    }
+
+    // IAccessible: the three answers of our own, the rest the standard one's.
+    HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR *name) override
+    {
+        if (const auto text = overridden(child, &AccessibleOverride::name))
+            return answer(*text, name);
+        return m_standard->get_accName(child, name);
+    }
+    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR *description) override
+    {
+        if (const auto text = overridden(child, &AccessibleOverride::description))
+            return answer(*text, description);
+        return m_standard->get_accDescription(child, description);
+    }
+    HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT *role) override
+    {
+        if (const auto own = overridden(child, &AccessibleOverride::role)) {
+            if (!role)
+                return E_INVALIDARG;
+            VariantInit(role);
+            role->vt = VT_I4;
+            role->lVal = *own;
+            return S_OK;
+        }
+        return m_standard->get_accRole(child, role);
+    }
+    HRESULT STDMETHODCALLTYPE get_accParent(IDispatch **parent) override { return m_standard->get_accParent(parent); }
+    HRESULT STDMETHODCALLTYPE get_accChildCount(long *count) override { return m_standard->get_accChildCount(count); }
+    HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch **object) override
+    {
+        return m_standard->get_accChild(child, object);
+    }
+    HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR *value) override
+    {
+        return m_standard->get_accValue(child, value);
+    }
+    HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT *state) override
+    {
+        return m_standard->get_accState(child, state);
+    }
+    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR *help) override
+    {
+        return m_standard->get_accHelp(child, help);
+    }
+    HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR *file, VARIANT child, long *topic) override
+    {
+        return m_standard->get_accHelpTopic(file, child, topic);
+    }
+    HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR *shortcut) override
+    {
+        return m_standard->get_accKeyboardShortcut(child, shortcut);
+    }
+    HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT *child) override { return m_standard->get_accFocus(child); }
+    HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT *children) override
+    {
+        return m_standard->get_accSelection(children);
+    }
+    HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR *action) override
+    {
+        return m_standard->get_accDefaultAction(child, action);
+    }
+    HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override
+    {
+        return m_standard->accSelect(flags, child);
+    }
+    HRESULT STDMETHODCALLTYPE accLocation(long *left, long *top, long *width, long *height, VARIANT child) override
+    {
+        return m_standard->accLocation(left, top, width, height, child);
+    }
+    HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT *end) override
+    {
+        return m_standard->accNavigate(direction, start, end);
+    }
+    HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT *child) override
+    {
+        return m_standard->accHitTest(x, y, child);
+    }
+    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override
+    {
+        return m_standard->accDoDefaultAction(child);
+    }
+    HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override
+    {
+        return m_standard->put_accName(child, name);
+    }
+    HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override
+    {
+        return m_standard->put_accValue(child, value);
+    }
+
+private:
+    ~ControlAccessible() { m_standard->Release(); }
+
+    // The control's own answer for `field`, when the question is about the
+    // control itself and the control still stands in the panel.
+    template <typename T>
+    std::optional<T> overridden(const VARIANT &child, std::optional<T> AccessibleOverride::*field) const noexcept;
+
+    static HRESULT answer(const std::u16string &text, BSTR *out)
+    {
+        if (!out)
+            return E_INVALIDARG;
+        *out = SysAllocStringLen(reinterpret_cast<const OLECHAR *>(text.data()), UINT(text.size()));
+        return *out ? S_OK : E_OUTOFMEMORY;
+    }
+
+    LONG m_references = 1;
+    HWND m_control;
+    IAccessible *m_standard;
+};
+
 // One of the window's timers as it runs, against the model's TimerState.
 struct RunningTimer {
     bool running = false;
@@ -111,7 +297,17 @@ public:
 
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+    // The panel that `control` belongs to, while the control stands; null
+    // for any other window. Only from the window's own thread.
+    static PanelWindow *ofControl(HWND control);
+    // What a station button or a tile picture says beyond its standard
+    // accessible object, as the room is now; nothing for other controls.
+    AccessibleOverride accessibleOverride(HWND control) const;
+
 private:
+    static LRESULT CALLBACK accessibleControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                                                  UINT_PTR subclass, DWORD_PTR);
+
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void createControls();
     void loadDpiResources(UINT dpi);
@@ -207,6 +403,84 @@ HFONT createWindowFont(UINT dpi)
     return CreateFontIndirectW(&metrics.lfMessageFont);
 }
 
+// The subclass by which station buttons and tile pictures answer
+// WM_GETOBJECT with a ControlAccessible.
+constexpr UINT_PTR AccessibleSubclass = 1;
+
+template <typename T>
+std::optional<T> ControlAccessible::overridden(const VARIANT &child,
+                                               std::optional<T> AccessibleOverride::*field) const noexcept
+{
+    if (child.vt != VT_I4 || child.lVal != CHILDID_SELF)
+        return std::nullopt;
+    const PanelWindow *owner = PanelWindow::ofControl(m_control);
+    if (!owner)
+        return std::nullopt;
+    // Nothing may leave a COM call as an exception: the standard answer then.
+    try {
+        return owner->accessibleOverride(m_control).*field;
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+PanelWindow *PanelWindow::ofControl(HWND control)
+{
+    // A destroyed control has no parent; a window of ours is known by its
+    // window procedure before its user data is read.
+    const HWND parent = GetParent(control);
+    if (!parent || GetWindowLongPtrW(parent, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&PanelWindow::windowProc))
+        return nullptr;
+    return reinterpret_cast<PanelWindow *>(GetWindowLongPtrW(parent, GWLP_USERDATA));
+}
+
+AccessibleOverride PanelWindow::accessibleOverride(HWND control) const
+{
+    AccessibleOverride result;
+    const int id = GetDlgCtrlID(control);
+    const int buttonStation = id - win32ids::StationButtonBase;
+    if (buttonStation >= 1 && buttonStation <= room::StationCount &&
+        m_buttons[std::size_t(buttonStation - 1)] == control) {
+        result.description = panel::stationStateDescription(m_monitor.tiles().tile(buttonStation));
+        return result;
+    }
+    const int tileId = id - win32ids::TileControlBase;
+    const int station = tileId / 10;
+    const auto element = static_cast<TileElement>(tileId % 10);
+    if (tileId >= 10 && station <= room::StationCount && isPicture(element) &&
+        tileControl(station, element) == control) {
+        // As the Qt panel names it: "PC3007 : inactif".
+        result.name = room::stationName(station) + u" : " + panel::tileElementDescription(element);
+        result.role = ROLE_SYSTEM_GRAPHIC;
+    }
+    return result;
+}
+
+LRESULT CALLBACK PanelWindow::accessibleControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                                                    UINT_PTR, DWORD_PTR)
+{
+    if (message == WM_GETOBJECT && static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT)) {
+        IAccessible *standard = nullptr;
+        // __uuidof, not IID_IAccessible: MinGW's oleacc import library
+        // exports that name as a code stub, which the linker may pick.
+        if (SUCCEEDED(CreateStdAccessibleObject(control, OBJID_CLIENT, __uuidof(IAccessible),
+                                                reinterpret_cast<void **>(&standard)))) {
+            if (auto *own = new (std::nothrow) ControlAccessible(control, standard)) {
+                // The client's reference, if any, is the one that
+                // LresultFromObject takes.
+                const LRESULT result =
+                    LresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible *>(own));
+                own->Release();
+                return result;
+            }
+            standard->Release();
+        }
+    } else if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(control, &PanelWindow::accessibleControlProc, AccessibleSubclass);
+    }
+    return DefSubclassProc(control, message, wParam, lParam);
+}
+
 bool PanelWindow::create(int show)
 {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
@@ -254,10 +528,12 @@ void PanelWindow::createControls()
     // Creation order is the tab order: PC3005 first.
     for (int station : layout::TabOrder) {
         const panel::ButtonBinding &binding = panel::ButtonBindings.at(std::size_t(station - 1));
-        m_buttons[std::size_t(station - 1)] =
+        const HWND button =
             child(WC_BUTTONW, wide(room::stationName(binding.station)), WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW,
                   win32ids::stationButton(binding.station), pixels(layout::buttonRect(binding.station)),
                   m_captionFont.get());
+        SetWindowSubclass(button, &PanelWindow::accessibleControlProc, AccessibleSubclass, 0);
+        m_buttons[std::size_t(station - 1)] = button;
     }
 
     for (int station = 1; station <= room::StationCount; ++station) {
@@ -282,10 +558,13 @@ void PanelWindow::createControls()
             const std::u16string name = isPicture(element) ? panel::tileElementDescription(element) : u"";
             const std::u16string *caption = isPicture(element) ? &name : captions[std::size_t(element)];
             const HFONT font = element == TileElement::LabelTer ? m_idleTimeFont.get() : m_windowFont.get();
-            m_tileControls[std::size_t(station - 1)][std::size_t(element)] =
+            const HWND control =
                 child(WC_STATICW, caption->empty() ? nullptr : wide(*caption), style,
                       win32ids::tileControl(station, element), pixels(layout::tileElementRect(station, element)),
                       font);
+            if (isPicture(element))
+                SetWindowSubclass(control, &PanelWindow::accessibleControlProc, AccessibleSubclass, 0);
+            m_tileControls[std::size_t(station - 1)][std::size_t(element)] = control;
         }
         m_shownTiles[std::size_t(station - 1)] = tile;
     }
@@ -472,6 +751,10 @@ void PanelWindow::showTiles()
         for (TileElement element : room::AllTileElements)
             if (isPicture(element))
                 InvalidateRect(tileControl(station, element), nullptr, FALSE);
+        // A screen reader that holds the button's object reads it anew.
+        if (panel::stationStateDescription(tile) != panel::stationStateDescription(shown))
+            NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, m_buttons[std::size_t(station - 1)], OBJID_CLIENT,
+                           CHILDID_SELF);
         shown = tile;
     }
     m_tilesShown = true;
@@ -822,6 +1105,17 @@ HMENU createMenuBar()
 
 int runPanel(HINSTANCE instance, int show)
 {
+    // Screen readers reach the controls' accessible objects through COM,
+    // whose calls this thread's message loop serves.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const struct ComScope {
+        bool initialised;
+        ~ComScope()
+        {
+            if (initialised)
+                CoUninitialize();
+        }
+    } comScope{SUCCEEDED(com)};
     const auto panel = std::make_unique<PanelWindow>(instance);
     if (!panel->create(show))
         return 1;
