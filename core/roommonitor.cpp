@@ -18,12 +18,6 @@ constexpr auto RefreshInterval = 30000ms;
 // uses: a room's worth of names many times over.
 constexpr std::size_t SpareListSlack = 64 * 1024;
 
-std::u16string number(long long value)
-{
-    const std::string digits = std::to_string(value);
-    return std::u16string(digits.begin(), digits.end());
-}
-
 std::u16string twoDigits(int value)
 {
     return {char16_t(u'0' + value / 10 % 10), char16_t(u'0' + value % 10)};
@@ -34,19 +28,18 @@ std::u16string describeAge(std::chrono::seconds age)
 {
     const long long seconds = std::max<long long>(0, age.count());
     if (seconds < 120)
-        return number(seconds) + u" s";
+        return decimalText(seconds) + u" s";
     if (seconds < 120 * 60)
-        return number(seconds / 60) + u" min";
-    return number(seconds / 3600) + u" h";
-}
-
-// "erreur 2, No such file or directory"
-std::u16string describeFailure(const platform::Failure &failure)
-{
-    return u"erreur " + number(failure.number) + u", " + failure.description;
+        return decimalText(seconds / 60) + u" min";
+    return decimalText(seconds / 3600) + u" h";
 }
 
 } // namespace
+
+std::u16string failureText(const platform::Failure &failure)
+{
+    return u"erreur " + decimalText(failure.number) + u", " + failure.description;
+}
 
 std::u16string shutdownArguments()
 {
@@ -147,7 +140,7 @@ std::u16string RoomMonitor::statusText() const
     std::u16string text;
     if (m_readFailure) {
         text = u"dcon.txt illisible à " + timeOfDayText(m_host, m_readFailedAt) + u" : " +
-               describeFailure(*m_readFailure) + u". ";
+               failureText(*m_readFailure) + u". ";
         // The plan still shows an older room: say which, for as long as the
         // file cannot be read.
         if (m_lastReadAt)
@@ -162,7 +155,7 @@ std::u16string RoomMonitor::statusText() const
     if (m_commandFailure) {
         if (!text.empty())
             text += u' ';
-        text += u"session.bat non lancé : " + describeFailure(*m_commandFailure) + u'.';
+        text += u"session.bat non lancé : " + failureText(*m_commandFailure) + u'.';
     }
     return text;
 }

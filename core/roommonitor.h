@@ -80,6 +80,10 @@ private:
 // with the warning in double quotes as one argument. 137 characters.
 std::u16string shutdownArguments();
 
+// "erreur 2, No such file or directory": a failure as the status texts give
+// it.
+std::u16string failureText(const platform::Failure &failure);
+
 // "08:30:00": the local time of day of `time` on `host`.
 std::u16string timeOfDayText(const platform::Host &host, std::chrono::system_clock::time_point time);
 

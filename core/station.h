@@ -11,6 +11,10 @@ namespace room {
 
 inline constexpr int StationCount = 12;
 
+// "42": a whole number in decimal, for station names, control names and the
+// status texts.
+std::u16string decimalText(long long value);
+
 // Station N (1 to 12) is named "PC30" and N in two digits: "PC3001" .. "PC3012".
 std::u16string stationName(int index);
 

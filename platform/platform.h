@@ -31,8 +31,6 @@ struct Failure {
 // UTF-8 of UTF-16 text, an unpaired surrogate becoming U+FFFD: for printing
 // texts in tests and logs.
 std::string toUtf8(std::u16string_view text);
-// UTF-16 of UTF-8 text, a byte that does not decode becoming U+FFFD.
-std::u16string toUtf16(std::string_view utf8);
 
 // Prints "Failure(2, No such file or directory)", for test frameworks.
 std::ostream &operator<<(std::ostream &out, const Failure &failure);

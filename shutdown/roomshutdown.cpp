@@ -13,12 +13,6 @@ using namespace std::chrono_literals;
 
 constexpr auto ChainInterval = 10000ms;
 
-std::u16string number(long long value)
-{
-    const std::string digits = std::to_string(value);
-    return std::u16string(digits.begin(), digits.end());
-}
-
 } // namespace
 
 RoomShutdown::RoomShutdown(platform::Host &host, RoomListener &listener, TagSource tags, ArgumentsSource arguments)
@@ -82,7 +76,7 @@ std::u16string RoomShutdown::statusText() const
     }
     if (next != 0) {
         const auto seconds = std::max<long long>(0, std::chrono::ceil<std::chrono::seconds>(remaining).count());
-        text = u"Extinction de la salle : " + stationName(next) + u" dans " + number(seconds) + u" s.";
+        text = u"Extinction de la salle : " + stationName(next) + u" dans " + decimalText(seconds) + u" s.";
     }
 
     if (m_lastOrder) {
@@ -90,8 +84,8 @@ std::u16string RoomShutdown::statusText() const
             text += u' ';
         const std::u16string at = timeOfDayText(m_host, m_lastOrder->at);
         if (m_lastOrder->failure) {
-            text += u"Arrêt non lancé pour " + stationName(m_lastOrder->station) + u" à " + at + u" : erreur " +
-                    number(m_lastOrder->failure->number) + u", " + m_lastOrder->failure->description + u'.';
+            text += u"Arrêt non lancé pour " + stationName(m_lastOrder->station) + u" à " + at + u" : " +
+                    failureText(*m_lastOrder->failure) + u'.';
         } else {
             text += u"Redémarrage demandé pour " + stationName(m_lastOrder->station) + u" à " + at + u'.';
         }

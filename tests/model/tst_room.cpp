@@ -200,7 +200,7 @@ TEST_CASE("a failed read keeps the room, says so, and the hourglass still goes")
         CHECK(room.monitor.tiles() == before);
         CHECK(room.monitor.Listpc().toStrings() == std::vector<std::u16string>{u"PC3009"});
         const std::u16string expected = u"dcon.txt illisible à " + room::timeOfDayText(room.host, room.host.time) +
-                                        u" : erreur " + platform::toUtf16(std::to_string(row.expected.number)) +
+                                        u" : erreur " + room::decimalText(row.expected.number) +
                                         u", " + row.expected.description +
                                         u". La salle affichée est celle lue à 08:30:30.";
         CHECK(room.monitor.statusText() == expected);
@@ -263,7 +263,7 @@ TEST_CASE("Listpc follows every read")
         std::vector<std::u16string> names;
         for (int i = 0; i < count; ++i) {
             const std::string name = (std::to_string(i) + "-abcdefghijklmnopq").substr(0, std::size_t(1 + i % 17));
-            names.push_back(platform::toUtf16(name));
+            names.emplace_back(name.begin(), name.end()); // ASCII
             file += sessionLine(name, "U", "00:00:01") + "\r\n";
         }
         room.host.writeFile(room::SessionListFile, file);

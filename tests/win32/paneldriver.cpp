@@ -2,6 +2,7 @@
 
 #include "controlids.h"
 #include "controls.h"
+#include "platform.h"
 
 #include <doctest/doctest.h>
 
@@ -9,12 +10,7 @@ namespace paneltest {
 
 std::string utf8(const std::wstring &text)
 {
-    if (text.empty())
-        return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(std::size_t(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), size, nullptr, nullptr);
-    return out;
+    return platform::toUtf8(std::u16string(text.begin(), text.end()));
 }
 
 std::wstring windowsPath(const std::string &buildPath)

@@ -9,6 +9,7 @@
 #include "panelwindow.h"
 #include "sessionline.h"
 #include "station.h"
+#include "stationtile.h"
 
 #include <doctest/doctest.h>
 
@@ -35,23 +36,11 @@ const std::wstring RecorderProgram = windowsPath(SALLE30_RECORDER_EXE);
 
 std::wstring stationName(int station)
 {
-    return (station < 10 ? L"PC300" : L"PC30") + std::to_wstring(station);
+    const std::u16string name = room::stationName(station);
+    return std::wstring(name.begin(), name.end());
 }
 
-enum class Look { NoSession, InSession, Idle };
-
-// Which of a tile's controls each look shows.
-bool shows(Look look, TileElement element)
-{
-    switch (element) {
-    case TileElement::Image:
-        return look == Look::NoSession;
-    case TileElement::ImageQ:
-        return look == Look::Idle;
-    default:
-        return look != Look::NoSession;
-    }
-}
+using Look = room::TileState;
 
 struct ShownStation {
     int station;
@@ -69,7 +58,7 @@ void checkTiles(const Panel &panel, const std::vector<ShownStation> &expected)
         const Look look = found == expected.end() ? Look::NoSession : found->look;
         for (TileElement element : room::AllTileElements) {
             CAPTURE(utf8(reinterpret_cast<const wchar_t *>(panel::tileElementName(station, element).c_str())));
-            CHECK(panel.visible(win32ids::tileControl(station, element)) == shows(look, element));
+            CHECK(panel.visible(win32ids::tileControl(station, element)) == room::StationTile{look, {}, {}, {}}.isVisible(element));
         }
         if (look != Look::NoSession) {
             CHECK(utf8(panel.text(win32ids::tileControl(station, TileElement::Label))) == utf8(found->user));
@@ -206,7 +195,7 @@ std::string accessibleText(const Accessible &object,
     BSTR text = nullptr;
     const HRESULT result = (object.get()->*property)(self(), &text);
     if (result != S_OK)
-        return "<" + hresult(result) + ">";
+        return std::string("<").append(hresult(result)).append(">");
     const std::wstring value(text, SysStringLen(text));
     SysFreeString(text);
     return paneltest::utf8(value);
@@ -231,7 +220,7 @@ std::string stationList(const std::set<int> &stations)
 {
     std::string out;
     for (int station : stations)
-        out += (out.empty() ? "" : " ") + paneltest::utf8(stationName(station));
+        out.append(out.empty() ? "" : " ").append(paneltest::utf8(stationName(station)));
     return out;
 }
 
@@ -347,7 +336,7 @@ TEST_CASE("the tiles and Listpc follow the session list at each refresh")
         {"a user at work, an idle one, a computer of another room",
          line("PC3007", "marie", "00:12:41") + line("PC1207", "autre", "00:00:01") + line("PC3002", "paul", "01:02:03"),
          false,
-         {{7, Look::InSession, L"marie", L"00:12:41"}, {2, Look::Idle, L"paul", L"01:02:03"}},
+         {{7, Look::InSession, L"marie", L"00:12:41"}, {2, Look::InSessionIdle, L"paul", L"01:02:03"}},
          {L"PC3007", L"PC1207", L"PC3002"}},
         {"Timer1's tick refreshes as the menu does; an accented name", line("PC3012", "zo\xE9", "00:00:09"), true,
          zoe, {L"PC3012"}},
@@ -355,7 +344,7 @@ TEST_CASE("the tiles and Listpc follow the session list at each refresh")
         {"the list comes back after the missing file",
          line("PC3010", "m.lefebvre", "02:18:14"),
          true,
-         {{10, Look::Idle, L"m.lefebvre", L"02:18:14"}},
+         {{10, Look::InSessionIdle, L"m.lefebvre", L"02:18:14"}},
          {L"PC3010"}},
     };
 

@@ -96,8 +96,7 @@ inline std::u16string stationButtonToolTip(int index)
 // Image7, Image7bis, Image7ter, Image7q, Label7, Label7bis, Label7ter.
 inline std::u16string tileElementName(int index, room::TileElement element)
 {
-    const std::u16string number = index >= 10 ? std::u16string{char16_t(u'0' + index / 10), char16_t(u'0' + index % 10)}
-                                              : std::u16string{char16_t(u'0' + index)};
+    const std::u16string number = room::decimalText(index);
     using room::TileElement;
     switch (element) {
     case TileElement::Image:
