@@ -29,17 +29,56 @@ void PictureBox::paintEvent(QPaintEvent *)
     QPainter(this).drawPixmap(0, 0, m_drawn);
 }
 
+namespace {
+
+// Space, Return and keypad Enter, with no modifier but the keypad's.
+bool activates(const QKeyEvent *event)
+{
+    const int key = event->key();
+    return (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)
+        && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+}
+
+} // namespace
+
 void StationButton::keyPressEvent(QKeyEvent *event)
 {
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
-        // One launch per key press: holding the key down must not fire the
-        // shutdown tool again and again.
-        if (!event->isAutoRepeat())
-            click();
-        event->accept();
+    if (!activates(event)) {
+        QToolButton::keyPressEvent(event);
         return;
     }
-    QToolButton::keyPressEvent(event);
+    event->accept();
+    // X repeats a held key as a release and a press that bear the same
+    // time. Qt marks the press as repeated only when it finds both in its
+    // queue at once, which a loaded machine does not always give it, so the
+    // pair is recognised here by its time as well.
+    const bool repeated = event->isAutoRepeat() || m_heldKey == event->key()
+        || (event->key() == m_releasedKey && event->timestamp() == m_releasedAt && m_releasedAt != 0);
+    m_heldKey = event->key();
+    if (!repeated)
+        click();
+}
+
+void StationButton::keyReleaseEvent(QKeyEvent *event)
+{
+    if (!activates(event)) {
+        QToolButton::keyReleaseEvent(event);
+        return;
+    }
+    event->accept();
+    if (event->isAutoRepeat())
+        return;
+    if (event->key() == m_heldKey)
+        m_heldKey = 0;
+    m_releasedKey = event->key();
+    m_releasedAt = event->timestamp();
+}
+
+void StationButton::focusOutEvent(QFocusEvent *event)
+{
+    // The key's release goes to whichever control has the focus then.
+    m_heldKey = 0;
+    QToolButton::focusOutEvent(event);
 }
 
 void StationButton::paintEvent(QPaintEvent *event)

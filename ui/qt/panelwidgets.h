@@ -28,9 +28,11 @@ private:
     QPixmap m_drawn;
 };
 
-// A station's shutdown button. Besides Space, Return and Enter on the focused
-// button click it, as they do a Windows command button. The focused button
-// shows a dotted frame around its caption, whatever the style.
+// A station's shutdown button. Space, Return and Enter on the focused button
+// click it, once per press of the key however long it is held: the click
+// comes with the press, and nothing more until the key is let go. The
+// focused button shows a dotted frame around its caption, whatever the
+// style.
 class StationButton final : public QToolButton {
     Q_OBJECT
 public:
@@ -38,7 +40,14 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+
+private:
+    int m_heldKey = 0;           // the activation key down now, or 0
+    int m_releasedKey = 0;       // the activation key last let go
+    quint64 m_releasedAt = 0;    // and the time of that event
 };
 
 // The status area under the plan: the room's news above, the shutdown's
