@@ -9,24 +9,36 @@
 
 #include <utility>
 
-PictureBox::PictureBox(QSvgRenderer *picture, QWidget *parent) : QWidget(parent), m_picture(picture)
+PlanPicture::PlanPicture(const QString &file) : m_renderer(std::make_unique<QSvgRenderer>(file)) {}
+
+PlanPicture::~PlanPicture() = default;
+
+QPixmap PlanPicture::drawn(QSize size, qreal ratio)
+{
+    const QSize pixels = (QSizeF(size) * ratio).toSize();
+    for (const QPixmap &pixmap : m_drawn) {
+        if (pixmap.size() == pixels && pixmap.devicePixelRatio() == ratio)
+            return pixmap;
+    }
+    QPixmap pixmap(pixels);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    m_renderer->render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    painter.end();
+    m_drawn.push_back(pixmap);
+    return pixmap;
+}
+
+PictureBox::PictureBox(PlanPicture *picture, QWidget *parent) : QWidget(parent), m_picture(picture)
 {
     setFocusPolicy(Qt::NoFocus);
 }
 
 void PictureBox::paintEvent(QPaintEvent *)
 {
-    const qreal ratio = devicePixelRatioF();
-    const QSize pixels = (QSizeF(size()) * ratio).toSize();
-    if (m_drawn.size() != pixels) {
-        m_drawn = QPixmap(pixels);
-        m_drawn.setDevicePixelRatio(ratio);
-        m_drawn.fill(Qt::transparent);
-        QPainter picture(&m_drawn);
-        picture.setRenderHint(QPainter::Antialiasing);
-        m_picture->render(&picture, QRectF(QPointF(0, 0), QSizeF(size())));
-    }
-    QPainter(this).drawPixmap(0, 0, m_drawn);
+    QPainter(this).drawPixmap(0, 0, m_picture->drawn(size(), devicePixelRatioF()));
 }
 
 namespace {

@@ -6,8 +6,28 @@
 #include <QPixmap>
 #include <QToolButton>
 
+#include <memory>
+#include <vector>
+
 class QAccessibleInterface;
 class QSvgRenderer;
+
+// One picture of the plan, from its SVG file, drawn once for each size and
+// scale it is shown at, for every box that shows it: twelve tiles show the
+// same four pictures, and drawing from the SVG is the slow part.
+class PlanPicture final {
+public:
+    explicit PlanPicture(const QString &file);
+    ~PlanPicture();
+
+    // The picture stretched over `size` device-independent pixels, at `ratio`
+    // device pixels to one, on a transparent ground.
+    QPixmap drawn(QSize size, qreal ratio);
+
+private:
+    std::unique_ptr<QSvgRenderer> m_renderer;
+    std::vector<QPixmap> m_drawn;
+};
 
 // A fixed picture of the plan: the SVG stretched over the whole widget, the
 // plan's background showing through its transparent parts. It takes neither
@@ -16,16 +36,13 @@ class QSvgRenderer;
 class PictureBox final : public QWidget {
     Q_OBJECT
 public:
-    PictureBox(QSvgRenderer *picture, QWidget *parent);
+    PictureBox(PlanPicture *picture, QWidget *parent);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QSvgRenderer *m_picture;
-    // The picture drawn at the box's size: tiles are shown and hidden at
-    // every refresh, and drawing from the SVG each time is the slow part.
-    QPixmap m_drawn;
+    PlanPicture *m_picture;
 };
 
 // A station's shutdown button. Space, Return and Enter on the focused button

@@ -10,7 +10,6 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QPainter>
-#include <QSvgRenderer>
 #include <QTimer>
 
 #include <string>
@@ -71,17 +70,6 @@ QToolButton:pressed {
 }
 
 enum Picture { Computer, Stop, Session, User, Idle };
-
-QPixmap renderPicture(QSvgRenderer &picture, QSize size, int scale)
-{
-    QPixmap pixmap(size * scale);
-    pixmap.setDevicePixelRatio(scale);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    picture.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
-    return pixmap;
-}
 
 QFont buttonFont()
 {
@@ -165,14 +153,14 @@ Salle30::Salle30(platform::Host &host, QWidget *parent) : QMainWindow(parent)
                                     u":/pictures/session.svg"_s, u":/pictures/user.svg"_s,
                                     u":/pictures/idle.svg"_s};
     for (std::size_t i = 0; i < m_pictures.size(); ++i)
-        m_pictures[i] = new QSvgRenderer(pictureFiles[i], this);
+        m_pictures[i] = std::make_unique<PlanPicture>(pictureFiles[i]);
 
     // Rendered here rather than handed to QIcon as an SVG file, so the icon
     // does not depend on the SVG icon-engine plugin being deployed.
-    QSvgRenderer padlock(u":/pictures/padlock.svg"_s);
+    PlanPicture padlock(u":/pictures/padlock.svg"_s);
     QIcon icon;
     for (int side : {16, 32})
-        icon.addPixmap(renderPicture(padlock, QSize(side, side), 1));
+        icon.addPixmap(padlock.drawn(QSize(side, side), 1));
     setWindowIcon(icon);
 
     createMenus();
@@ -243,9 +231,9 @@ QWidget *Salle30::createRoomArea()
         createTile(plan, index);
     // One picture for the twelve buttons, drawn once.
     QIcon computer;
+    const QSize computerSize(panel::ButtonPictureWidth, panel::ButtonPictureHeight);
     for (int scale : {1, 2})
-        computer.addPixmap(renderPicture(*m_pictures[Computer],
-                                         QSize(panel::ButtonPictureWidth, panel::ButtonPictureHeight), scale));
+        computer.addPixmap(m_pictures[Computer]->drawn(computerSize, scale));
     for (const panel::ButtonBinding &binding : panel::ButtonBindings)
         createButton(plan, binding.station, toQString(binding.control), computer);
 
@@ -279,7 +267,7 @@ void Salle30::createTile(QWidget *plan, int index)
         return control;
     };
     auto picture = [&](TileElement element, Picture which) {
-        auto *control = new PictureBox(m_pictures[which], plan);
+        auto *control = new PictureBox(m_pictures[which].get(), plan);
         place(control, element);
         control->setAccessibleName(describe(element));
     };

@@ -15,8 +15,8 @@ class Host;
 }
 class QIcon;
 class QLabel;
-class QSvgRenderer;
 class QTimer;
+class PlanPicture;
 class StationButton;
 class StatusArea;
 
@@ -77,7 +77,7 @@ private:
     void followTimers();
 
     std::unique_ptr<room::RoomPanel> m_panel;
-    std::array<QSvgRenderer *, 5> m_pictures{};
+    std::array<std::unique_ptr<PlanPicture>, 5> m_pictures;
     std::array<StationButton *, room::StationCount> m_buttons{};
     std::array<TileControls, room::StationCount> m_tiles{};
     // Timer K at K - 1: Timer1 .. Timer12, then the countdown.
