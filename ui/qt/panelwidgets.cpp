@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QStyleOptionToolButton>
 #include <QSvgRenderer>
 #include <QVBoxLayout>
 
@@ -93,18 +94,54 @@ void StationButton::focusOutEvent(QFocusEvent *event)
     QToolButton::focusOutEvent(event);
 }
 
-void StationButton::paintEvent(QPaintEvent *event)
+void StationButton::paintEvent(QPaintEvent *)
 {
-    QToolButton::paintEvent(event);
+    QPainter painter(this);
+    const QRectF box(rect());
+    painter.fillRect(rect(), m_face);
+    // Raised: light above and left, dark below and right; focused, darker;
+    // pressed, the other way round. Each edge is a trapezoid, drawn
+    // smoothed, so that two colours meet on the corner's diagonal.
+    QColor light(255, 255, 255);
+    QColor dark(96, 96, 96);
+    if (isDown()) {
+        std::swap(light, dark);
+    } else if (hasFocus()) {
+        light = QColor(64, 64, 64);
+        dark = QColor(0, 0, 0);
+    }
+    const qreal w = Border;
+    const qreal left = box.left(), top = box.top(), right = box.right(), bottom = box.bottom();
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    const auto edge = [&](const QPolygonF &shape, const QColor &colour) {
+        painter.setBrush(colour);
+        painter.drawPolygon(shape);
+    };
+    // The two edges of one colour each cover their shared corner whole; the
+    // light and the dark share theirs on the diagonal.
+    edge(QPolygonF({{left, bottom}, {left + w, bottom - w}, {right, bottom - w}, {right, bottom}}), dark);
+    edge(QPolygonF({{right - w, top + w}, {right - w, bottom}, {right, bottom}, {right, top}}), dark);
+    edge(QPolygonF({{left, top}, {left, top + w}, {right - w, top + w}, {right, top}}), light);
+    edge(QPolygonF({{left, top}, {left, bottom}, {left + w, bottom - w}, {left + w, top}}), light);
+    painter.restore();
+
+    // The picture and the caption inside the edge, shifted while pressed.
+    QStyleOptionToolButton option;
+    initStyleOption(&option);
+    option.rect = rect().adjusted(Border, Border, -Border, -Border);
+    style()->drawControl(QStyle::CE_ToolButtonLabel, &option, &painter, this);
+
     if (!hasFocus())
         return;
-    // A style sheet's button draws no focus frame of its own.
+    // The focused button shows a dotted frame around its caption.
     const QFontMetrics metrics(font());
     const int width = metrics.horizontalAdvance(text()) + 6;
     const int height = metrics.height() + 1;
     const QRect caption((this->width() - width) / 2, this->height() - height - 3, width, height);
-    QPainter painter(this);
     painter.setPen(QPen(palette().color(QPalette::ButtonText), 1, Qt::DotLine));
+    painter.setBrush(Qt::NoBrush);
     painter.drawRect(caption.adjusted(0, 0, -1, -1));
 }
 

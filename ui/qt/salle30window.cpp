@@ -38,37 +38,6 @@ QColor toQColor(panel::Rgb colour)
     return QColor(colour.red, colour.green, colour.blue);
 }
 
-// A style sheet rather than the palette: most styles, Windows' among them,
-// paint push buttons from their own theme and ignore a palette's button
-// colour. The raised and sunken edges stand in for the theme's.
-QString buttonStyle()
-{
-    return uR"(
-QToolButton {
-    background-color: rgb(%1, %2, %3);
-    border-style: solid;
-    border-width: 2px;
-    border-top-color: rgb(255, 255, 255);
-    border-left-color: rgb(255, 255, 255);
-    border-right-color: rgb(96, 96, 96);
-    border-bottom-color: rgb(96, 96, 96);
-    padding: 0px;
-}
-QToolButton:focus {
-    border-right-color: rgb(0, 0, 0);
-    border-bottom-color: rgb(0, 0, 0);
-    border-top-color: rgb(64, 64, 64);
-    border-left-color: rgb(64, 64, 64);
-}
-QToolButton:pressed {
-    border-top-color: rgb(96, 96, 96);
-    border-left-color: rgb(96, 96, 96);
-    border-right-color: rgb(255, 255, 255);
-    border-bottom-color: rgb(255, 255, 255);
-}
-)"_s.arg(panel::ButtonFace.red).arg(panel::ButtonFace.green).arg(panel::ButtonFace.blue);
-}
-
 enum Picture { Computer, Stop, Session, User, Idle };
 
 QFont buttonFont()
@@ -220,9 +189,6 @@ QWidget *Salle30::createRoomArea()
     plan->setObjectName(u"plan"_s);
     plan->setGeometry(planRect);
     setBackground(plan, toQColor(panel::PlanBackground));
-    // Once for the twelve buttons, the plan's only tool buttons: a sheet per
-    // button was parsed, and given a style of its own, twelve times.
-    plan->setStyleSheet(buttonStyle());
 
     // Later siblings are drawn on top: the tiles go first so that each
     // button keeps its right edge over the stop picture, which starts one
@@ -289,7 +255,7 @@ void Salle30::createButton(QWidget *plan, int index, const QString &objectName, 
     const panel::ButtonBinding &binding = panel::ButtonBindings.at(std::size_t(index - 1));
     const QString station = toQString(m_panel->buttonTag(index));
 
-    auto *button = new StationButton(plan);
+    auto *button = new StationButton(toQColor(panel::ButtonFace), plan);
     button->setObjectName(objectName);
     button->setGeometry(toQRect(layout::buttonRect(index)));
     button->setText(station);
