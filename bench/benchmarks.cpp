@@ -108,10 +108,10 @@ void useDrive(const std::string &drive)
     ::setenv("SALLE30_DRIVE_D", drive.c_str(), 1);
 }
 
-// The monitor tells of a failed launch or read on its status line only.
+// A failed read shows on the monitor's status line only ("dcon.txt illisible à ...").
 bool readFailed(const room::RoomMonitor &monitor)
 {
-    return monitor.statusText().find(u"impossible") != std::u16string::npos;
+    return monitor.statusText().find(u"dcon.txt illisible") != std::u16string::npos;
 }
 
 void BM_TrialOpenReadClose(benchmark::State &state)
