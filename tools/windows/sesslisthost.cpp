@@ -8,15 +8,11 @@
 
 namespace lister {
 
-WindowsListerHost::WindowsListerHost()
-{
-    WSADATA data{};
-    m_sockets = ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
-}
+WindowsListerHost::WindowsListerHost() = default;
 
 WindowsListerHost::~WindowsListerHost()
 {
-    if (m_sockets)
+    if (m_sockets == Sockets::Started)
         ::WSACleanup();
 }
 
@@ -50,7 +46,13 @@ std::variant<std::vector<ClientSession>, platform::Failure> WindowsListerHost::s
 
 std::optional<std::u16string> WindowsListerHost::hostName(std::u16string_view address)
 {
-    if (!m_sockets)
+    // Winsock only once there is an address to look up: an empty list costs
+    // no start of it.
+    if (m_sockets == Sockets::NotYet) {
+        WSADATA data{};
+        m_sockets = ::WSAStartup(MAKEWORD(2, 2), &data) == 0 ? Sockets::Started : Sockets::Failed;
+    }
+    if (m_sockets != Sockets::Started)
         return std::nullopt;
     const std::u16string text(address);
     ADDRINFOW hints{};

@@ -31,7 +31,7 @@ public:
     void say(std::u16string_view line, bool error) override;
 
 private:
-    bool m_sockets = false;
+    enum class Sockets { NotYet, Started, Failed } m_sockets = Sockets::NotYet;
 };
 
 } // namespace lister
