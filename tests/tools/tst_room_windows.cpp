@@ -74,6 +74,7 @@ TEST_CASE("the unpacked zip makes a working room")
         60s);
     INFO("status line: " << paneltest::utf8(status));
     REQUIRE(fresh);
+    MESSAGE("status line: " << paneltest::utf8(status));
     CHECK(status.find(L"dcon.txt \u00e9crit \u00e0 ") != std::wstring::npos);
     CHECK(ageInSeconds(status) <= 60);
     CHECK(panel.listItems(win32ids::Listpc).empty());
