@@ -26,4 +26,18 @@ inline constexpr int IdleTimeWidth = 12;
 // Trimming takes off this character only; tabs and the rest stay.
 inline constexpr char16_t Blank = u' ';
 
+// Where a writer puts each field so that the reader above takes each one back
+// whole and apart from the others:
+//
+//   \\PC3004           USER17               00:12:41
+//   columns 1-2: two record marks; the computer name from column 3, at most
+//   14 characters so that it stays clear of the user name's window (column
+//   17); the user name in columns 20 to 36, the part of its window that a
+//   station's name leaves blank; the idle time right-aligned in the 12
+//   columns after it, so that it is the line's last 12 characters.
+inline constexpr int WrittenComputerNameWidth = UserNameFirstColumn - ComputerNameFirstColumn;   // 14
+inline constexpr int WrittenUserNameFirstColumn = ComputerNameLastColumn + 1;                   // 20
+inline constexpr int WrittenUserNameWidth = UserNameLastColumn - WrittenUserNameFirstColumn + 1; // 17
+inline constexpr int WrittenIdleTimeLastColumn = UserNameLastColumn + IdleTimeWidth;             // 48
+
 } // namespace sessionlist

@@ -1,0 +1,23 @@
+cmake_minimum_required(VERSION 3.25)
+# Fails when one of PROGRAMS (a ;-list) imports a DLL beyond the few of
+# Windows that the tools use: a MinGW runtime would need shipping beside it.
+#   cmake -DOBJDUMP=x86_64-w64-mingw32-objdump "-DPROGRAMS=shutcmd.exe;sesslist.exe" -P check-tool-imports.cmake
+set(allowed ADVAPI32 KERNEL32 MSVCRT NETAPI32 WS2_32)
+foreach(program IN LISTS PROGRAMS)
+    execute_process(COMMAND ${OBJDUMP} -p ${program} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
+    if(NOT status EQUAL 0)
+        message(FATAL_ERROR "${OBJDUMP} -p ${program} failed: ${status}")
+    endif()
+    string(REGEX MATCHALL "DLL Name: [^\n.]+" imports "${dump}")
+    if(NOT imports)
+        message(FATAL_ERROR "no import table found in ${program}")
+    endif()
+    foreach(line IN LISTS imports)
+        string(REGEX REPLACE "DLL Name: " "" dll "${line}")
+        string(TOUPPER "${dll}" dll)
+        message(STATUS "${program} imports ${dll}")
+        if(NOT dll IN_LIST allowed)
+            message(FATAL_ERROR "${program} needs ${dll}.dll, which is not one of Windows' DLLs it may use")
+        endif()
+    endforeach()
+endforeach()
