@@ -96,10 +96,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         tiles.ApplySessionRecord(record.ComputerName, record.UserName, record.IdleTime);
     }
     for (int n = 1; n <= room::StationCount; ++n) {
+        const std::u16string station = room::stationName(n);
         const SessionRecord *last = nullptr;
         bool idle = false;
         for (const SessionRecord &record : records) {
-            if (record.ComputerName == room::stationName(n) && !record.UserName.empty()) {
+            if (record.ComputerName == station && !record.UserName.empty()) {
                 last = &record;
                 idle = idle || !record.IdleTime.starts_with(u"00");
             }
