@@ -25,8 +25,7 @@ inline int stationIndex(std::u16string_view name)
 {
     // Every station name is "PC30" and two digits, 01 to 12. One test, not
     // one per character: most names are other rooms' ("PC1207", "PC3312"),
-    // and a branch per character was guessed wrong at every other line
-    // (12 % of a long list's read).
+    // and a branch per character was guessed wrong at every other line.
     if (name.size() != 6)
         return 0;
     static constexpr char16_t Prefix[4] = {u'P', u'C', u'3', u'0'};

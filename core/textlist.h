@@ -33,8 +33,8 @@ public:
 
     // Runs once per line of the session list. A buffer of its own rather
     // than a std::u16string, and a name copied in two fixed-size copies that
-    // overlap rather than with a memcpy() call: the 50 MB refresh took 5 %
-    // less time so.
+    // overlap rather than with a memcpy() call: the compiler inlines both,
+    // where a call per line showed in the long list's refresh.
     void append(std::u16string_view text)
     {
         const std::size_t size = text.size();

@@ -50,7 +50,9 @@ std::u16string describe(int number)
 
 // Waits for the program in a thread of its own, so that its end never leaves
 // a zombie and the caller never waits. Should no thread be had, the program
-// is waited for at the next launch instead.
+// goes on a list that each later launch looks through, without waiting:
+// those that have ended by then are reaped, the others stay on it. Until
+// such a launch, a program that has ended stays a zombie.
 void reapWhenEnded(pid_t child)
 {
     static std::mutex unreapedLock;
@@ -70,25 +72,50 @@ void reapWhenEnded(pid_t child)
     }
 }
 
+// A Windows path with forward slashes.
+std::u16string withSlashes(std::u16string_view windowsPath)
+{
+    std::u16string path(windowsPath);
+    for (char16_t &c : path)
+        if (c == u'\\')
+            c = u'/';
+    return path;
+}
+
+// Whether a path with forward slashes is on drive D:.
+bool onDriveD(std::u16string_view path)
+{
+    return path.size() >= 2 && (path[0] == u'd' || path[0] == u'D') && path[1] == u':';
+}
+
+// The folder that stands for drive D:, as the host names it (bytes in
+// whatever code set its creator used), without slashes at its end.
+std::string driveFolder()
+{
+    const char *drive = std::getenv("SALLE30_DRIVE_D");
+    std::string folder = drive && *drive ? drive : "/mnt/d";
+    while (!folder.empty() && folder.back() == '/')
+        folder.pop_back();
+    return folder;
+}
+
+// What follows "d:" in a path on drive D:, beginning with a slash.
+std::u16string afterDriveD(std::u16string_view path)
+{
+    std::u16string tail(path.substr(2));
+    if (tail.empty() || tail.front() != u'/')
+        tail.insert(tail.begin(), u'/');
+    return tail;
+}
+
 } // namespace
 
 std::filesystem::path hostPath(std::u16string_view windowsPath)
 {
-    std::u16string rest(windowsPath);
-    for (char16_t &c : rest)
-        if (c == u'\\')
-            c = u'/';
-    const bool onDriveD = rest.size() >= 2 && (rest[0] == u'd' || rest[0] == u'D') && rest[1] == u':';
-    if (!onDriveD)
-        return std::filesystem::path(toUtf8(rest));
-    const char *drive = std::getenv("SALLE30_DRIVE_D");
-    std::string root = drive && *drive ? drive : "/mnt/d";
-    std::string tail = toUtf8(std::u16string_view(rest).substr(2));
-    while (!root.empty() && root.back() == '/')
-        root.pop_back();
-    if (tail.empty() || tail.front() != '/')
-        tail.insert(tail.begin(), '/');
-    return std::filesystem::path(root + tail);
+    const std::u16string path = withSlashes(windowsPath);
+    if (!onDriveD(path))
+        return std::filesystem::path(toUtf8(path));
+    return std::filesystem::path(driveFolder() + toUtf8(afterDriveD(path)));
 }
 
 std::variant<ReadOnlyFile, Failure> ReadOnlyFile::openWindowsPath(std::u16string_view windowsPath)
@@ -96,9 +123,14 @@ std::variant<ReadOnlyFile, Failure> ReadOnlyFile::openWindowsPath(std::u16string
     return open(hostPath(windowsPath));
 }
 
+// Not hostPath().u16string(): it takes the folder's name for UTF-8, and
+// throws when it is not.
 std::u16string hostPathText(std::u16string_view windowsPath)
 {
-    return hostPath(windowsPath).u16string();
+    const std::u16string path = withSlashes(windowsPath);
+    if (!onDriveD(path))
+        return path;
+    return decodeSystemText(driveFolder()) + afterDriveD(path);
 }
 
 std::optional<Failure> launchDetached(std::u16string_view commandLine)
@@ -266,7 +298,8 @@ void decodeUtf8(std::string_view bytes, std::u16string &out)
 }
 
 // Any other code page goes through iconv, with one converter per thread,
-// opened again only when the locale's code page changes.
+// opened again only when the locale's code page changes. A code page that
+// iconv does not know is taken for UTF-8, without asking iconv again.
 void decodeWithIconv(std::string_view bytes, const char *codeset, std::u16string &out)
 {
     struct Converter {
@@ -279,15 +312,15 @@ void decodeWithIconv(std::string_view bytes, const char *codeset, std::u16string
         }
     };
     thread_local Converter converter;
-    if (converter.handle == reinterpret_cast<iconv_t>(-1) || converter.codeset != codeset) {
+    if (converter.codeset != codeset) {
         if (converter.handle != reinterpret_cast<iconv_t>(-1))
             ::iconv_close(converter.handle);
         converter.codeset = codeset;
         converter.handle = ::iconv_open("UTF-16LE", codeset);
-        if (converter.handle == reinterpret_cast<iconv_t>(-1))
-            return decodeUtf8(bytes, out);
     }
     iconv_t handle = converter.handle;
+    if (handle == reinterpret_cast<iconv_t>(-1))
+        return decodeUtf8(bytes, out);
     ::iconv(handle, nullptr, nullptr, nullptr, nullptr);
 
     out.clear();

@@ -60,19 +60,26 @@ std::u16string describe(DWORD number)
     return text;
 }
 
-// One call of MultiByteToWideChar; bytes.size() must fit in an int.
+// Appends the bytes decoded by MultiByteToWideChar, written straight into
+// `out`; bytes.size() must fit in an int. No code page of the system gives
+// more than one UTF-16 unit per byte, so room for that is tried first; the
+// size is only asked for should it not do.
 void appendDecoded(std::u16string &out, std::string_view bytes)
 {
     const int size = static_cast<int>(bytes.size());
+    const std::size_t at = out.size();
+    const auto decodeInto = [&](int room) {
+        out.resize(at + static_cast<std::size_t>(room));
+        const int written = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size,
+                                                  reinterpret_cast<wchar_t *>(out.data() + at), room);
+        out.resize(at + static_cast<std::size_t>(std::max(written, 0)));
+        return written > 0;
+    };
+    if (decodeInto(size))
+        return;
     const int needed = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
-    if (needed > 0) {
-        std::wstring wide(static_cast<std::size_t>(needed), L'\0');
-        const int written = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, wide.data(), needed);
-        if (written > 0) {
-            out += fromWide(wide.data(), static_cast<std::size_t>(written));
-            return;
-        }
-    }
+    if (needed > size && decodeInto(needed))
+        return;
     // Without MB_ERR_INVALID_CHARS the call does not fail on content; should
     // the system refuse anyway, ASCII is kept and every other byte is marked
     // as undecodable rather than lost.

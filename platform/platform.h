@@ -3,6 +3,10 @@
 // One implementation file per host (host_posix.cpp, host_windows.cpp); CMake
 // picks one with SALLE30_HOST. No other file of the program asks which host
 // it runs on.
+//
+// Nothing here throws but std::bad_alloc, when memory runs out: what the host
+// refuses comes back as a Failure, and text that the host gives in a code set
+// of its own is decoded, never refused.
 
 #include <chrono>
 #include <cstddef>
@@ -44,9 +48,13 @@ std::ostream &operator<<(std::ostream &out, const Failure &failure);
 // only given forward slashes. The variable is read at every call.
 std::filesystem::path hostPath(std::u16string_view windowsPath);
 
-// hostPath() as text, for the operator to read: on Windows the path itself,
-// without the detour through std::filesystem::path, whose conversions would
-// bring the C++ library's locales into the program.
+// hostPath() as text, for the operator to read. Elsewhere than on Windows the
+// folder of drive D: is decoded as any other host text (decodeSystemText()),
+// so that a name in another code set than UTF-8 reads as the locale says and
+// bytes it cannot decode become U+FFFD; the rest of the path is the Windows
+// path's own text. On Windows the path itself, without the detour through
+// std::filesystem::path, whose conversions would bring the C++ library's
+// locales into the program.
 std::u16string hostPathText(std::u16string_view windowsPath);
 
 // Starts a program from a Windows command line and returns at once, without
@@ -95,7 +103,8 @@ struct TimeOfDay {
 
 // Everything the room model asks of its host, in one place, so that the
 // model runs the same against the real host and against one held in memory
-// (the model's tests). Every call returns at once; none throws.
+// (the model's tests). Every call returns at once; none throws but
+// std::bad_alloc.
 class Host {
 public:
     virtual ~Host() = default;
@@ -172,7 +181,9 @@ private:
 // Bytes below 0x80 are ASCII in every code page this program supports, so
 // callers may widen pure-ASCII text themselves without calling this.
 // Replaces the contents of `out`, in the storage it already has where that
-// is large enough: a reader that decodes line after line allocates once.
+// holds one UTF-16 unit per byte (the most any code page this program
+// supports needs): a reader that decodes line after line into one string
+// allocates only for a line longer than any before it.
 void decodeSystemText(std::string_view bytes, std::u16string &out);
 
 inline std::u16string decodeSystemText(std::string_view bytes)

@@ -51,7 +51,8 @@ void installStandIn(std::u16string_view name, const char *script, bool executabl
 // Windows only: the records that the shutdown tool's stand-in
 // (tests/wine/recorder.cpp) has left in d:\talvero\, one per run, and the
 // fields of one: its verdict ("exact" or what was wrong), the command line it
-// got, "flags=N show=N", then its arguments.
+// got, "flags=N show=N", then its arguments. A record that cannot be opened
+// yet is waited for, up to 30 s: none when it never opens.
 std::vector<std::filesystem::path> recordFiles();
 std::vector<std::u16string> recordFields(const std::filesystem::path &record);
 

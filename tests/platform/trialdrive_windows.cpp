@@ -33,7 +33,12 @@ std::vector<std::filesystem::path> recordFiles()
 
 std::vector<std::u16string> recordFields(const std::filesystem::path &record)
 {
-    const std::string bytes = TrialDrive::read(record.filename().u16string()).value_or("");
+    // The recorder renames its record into place whole, but under Wine the
+    // rename keeps the file open a moment longer, refused to readers with a
+    // sharing violation: the record is read once it opens.
+    std::optional<std::string> read;
+    waitUntil([&] { return (read = TrialDrive::read(record.filename().u16string())).has_value(); });
+    const std::string bytes = read.value_or("");
     std::u16string text(bytes.size() / 2, u'\0');
     std::memcpy(text.data(), bytes.data(), text.size() * 2);
     std::vector<std::u16string> fields;

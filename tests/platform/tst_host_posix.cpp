@@ -96,6 +96,49 @@ TEST_CASE("hostPath puts drive D: where SALLE30_DRIVE_D says")
     }
 }
 
+// The folder of drive D: is named in whatever code set its creator used.
+// The operator reads its name as the locale decodes it, and the panel reads
+// and starts what is in it all the same.
+TEST_CASE("A drive D: named in another code set than UTF-8 is shown as the locale decodes it, and serves")
+{
+    const struct {
+        const char *name;
+        const OperatorLocale &locale;
+        const char *folder; // the drive's folder, as bytes
+        std::u16string_view shown;
+    } rows[] = {
+        {"Latin-9 name under C.UTF-8", OperatorLocales[0], "salle\xE9", u"salle\uFFFD"},
+        {"Latin-9 name under French UTF-8", OperatorLocales[1], "salle\xE9", u"salle\uFFFD"},
+        {"Latin-9 name under French Latin-9", OperatorLocales[2], "salle\xE9", u"salleé"},
+        {"UTF-8 name under French UTF-8", OperatorLocales[1], "salle\xC3\xA9", u"salleé"},
+        {"UTF-8 name under French Latin-9", OperatorLocales[2], "salle\xC3\xA9", u"salleÃ©"},
+    };
+    for (const auto &row : rows) {
+        INFO(std::string(row.name));
+        const TrialDrive drive;
+        const std::string parent = std::getenv("SALLE30_DRIVE_D");
+        const std::string folder = parent + '/' + row.folder;
+        std::filesystem::create_directories(folder + "/talvero");
+        ::setenv("SALLE30_DRIVE_D", (folder + '/').c_str(), 1);
+        const UsingLocale using_(row.locale);
+        platform::Host &host = platform::systemHost();
+
+        const std::u16string shown = std::u16string(parent.begin(), parent.end()) + u'/' + std::u16string(row.shown);
+        CHECK(platform::hostPath(u"d:\\talvero\\dcon.txt").native() == folder + "/talvero/dcon.txt");
+        CHECK(platform::hostPathText(u"d:\\talvero\\dcon.txt") == shown + u"/talvero/dcon.txt");
+        CHECK(host.displayPath(u"d:\\talvero\\") == shown + u"/talvero/");
+
+        const std::string list = "\\\\PC3001               USER01               00:00:01\r\n";
+        REQUIRE(TrialDrive::write(u"dcon.txt", list));
+        auto opened = host.openForReading(u"d:\\talvero\\dcon.txt");
+        REQUIRE(std::holds_alternative<std::unique_ptr<platform::InputFile>>(opened));
+        CHECK(readToEnd(*std::get<std::unique_ptr<platform::InputFile>>(opened), 64) == list);
+        installStandIn(u"shutcmd.exe", "record-args");
+        CHECK(host.launch(u"d:\\talvero\\shutcmd.exe \\\\PC3001 /R") == std::nullopt);
+        CHECK(recordedArguments(u"shutcmd.exe") == std::vector<std::string>{"\\\\PC3001", "/R"});
+    }
+}
+
 // The session list command renames a new list over the one the panel may be
 // reading: the open file still gives the old list's bytes, size and time.
 TEST_CASE("ReadOnlyFile reads the file it opened, though another is renamed over it")

@@ -14,16 +14,21 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Copies the recorder beside this program to d:\talvero\shutcmd.exe.
+// Copies the recorder beside this program to d:\talvero\shutcmd.exe. The
+// recorder that the case before started may still be ending once its record
+// is written, and its program file cannot be replaced while it runs: the
+// copy is tried until it ends.
 void installRecorder()
 {
     std::wstring self(MAX_PATH * 4, L'\0');
     self.resize(GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
     const std::filesystem::path recorder = std::filesystem::path(self).parent_path() / L"shutcmd-recorder.exe";
     std::error_code error;
-    std::filesystem::copy_file(recorder, TrialDrive::path(u"shutcmd.exe"),
-                               std::filesystem::copy_options::overwrite_existing, error);
-    REQUIRE_MESSAGE(!error, "no recorder at " << recorder.string() << ": " << error.message());
+    const bool copied = waitUntil([&] {
+        return std::filesystem::copy_file(recorder, TrialDrive::path(u"shutcmd.exe"),
+                                          std::filesystem::copy_options::overwrite_existing, error);
+    });
+    REQUIRE_MESSAGE(copied, "no recorder at " << recorder.string() << ": " << error.message());
 }
 
 // The fields of the recorder's one run since the drive was laid out; empty
