@@ -44,6 +44,10 @@ void RoomShutdown::Stopall_Click()
 
 void RoomShutdown::chainTick(int k)
 {
+    // A tick queued before its timer was disabled, or posted from outside,
+    // must not shut a station down.
+    if (!chainTimer(k).Enabled)
+        return;
     // Launch first, then hand over: a failed launch still moves the chain on.
     launchStation(k);
     m_chain.at(std::size_t(k - 2)).disable();

@@ -43,7 +43,8 @@ public:
     void Stopall_Click();
 
     // TimerK_Timer, K = 2 .. 12: shuts down station K, disables timer K,
-    // enables timer K + 1 (Timer12 enables nothing).
+    // enables timer K + 1 (Timer12 enables nothing). Does nothing at all
+    // while timer K is disabled.
     void chainTick(int k);
 
     // Timer K of the chain, K = 2 .. 12.

@@ -3,7 +3,6 @@
 #include "modeltesting.h"
 
 #include <algorithm>
-#include <map>
 
 using namespace std::chrono_literals;
 
@@ -16,67 +15,22 @@ std::u16string commandFor(const std::u16string &station)
            u"sortir de la salle dans les 5 minutes.\"";
 }
 
-// The chain driven as a front-end drives it, on virtual seconds: a chain
-// timer falls due 10 s after its latest enabling, and at() delivers the
-// ticks that fall due, in order, as an event loop would. Every launch is
-// noted as "<second> <station>".
-struct Chain : Room {
-    int now = 0;
-    std::map<int, std::pair<std::uint64_t, int>> due; // timer -> (enablings seen, second due)
-    std::vector<std::string> launches;
-    std::size_t seen = 0;
-
-    Chain() { monitor.Form_Load(); host.launched.clear(); }
-
-    void sync()
-    {
-        for (int k = 2; k <= room::StationCount; ++k) {
-            const room::TimerState &timer = shutdown.chainTimer(k);
-            if (!timer.Enabled)
-                due.erase(k);
-            else if (!due.contains(k) || due[k].first != timer.enablings)
-                due[k] = {timer.enablings, now + int(timer.Interval / 1s)};
-        }
-        for (; seen < host.launched.size(); ++seen) {
-            const std::string line = platform::toUtf8(host.launched[seen]);
-            launches.push_back(std::to_string(now) + ' ' + line.substr(line.find("\\\\") + 2, 6));
-        }
-    }
-    void at(int second)
-    {
-        sync();
-        for (;;) {
-            const auto next = std::min_element(due.begin(), due.end(),
-                                               [](const auto &a, const auto &b) { return a.second.second < b.second.second; });
-            if (next == due.end() || next->second.second > second)
-                break;
-            host.time += std::chrono::seconds(next->second.second - now);
-            now = next->second.second;
-            const int k = next->first;
-            due.erase(next);
-            shutdown.chainTick(k);
-            sync();
-        }
-        host.time += std::chrono::seconds(second - now);
-        now = second;
-    }
-};
-
 } // namespace
 
 TEST_CASE("a click launches exactly the station's 169-character command line and nothing else")
 {
     for (int station = 1; station <= room::StationCount; ++station) {
         CAPTURE(station);
-        Chain room;
-        const room::RoomTiles tiles = room.monitor.tiles();
+        PanelRoom room;
+        room.host.launched.clear();
+        const room::RoomTiles tiles = room.panel.tiles();
         room.listener.calls.clear();
-        room.shutdown.stationClick(station);
+        room.panel.stationClick(station);
         REQUIRE(room.host.launched.size() == 1);
         CHECK(room.host.launched.front() == commandFor(room::stationName(station)));
         CHECK(room.host.launched.front().size() == 169);
-        CHECK_FALSE(room.shutdown.chainRunning());
-        CHECK(room.monitor.tiles() == tiles);
+        CHECK_FALSE(room.panel.shutdown().chainRunning());
+        CHECK(room.panel.tiles() == tiles);
         CHECK(room.listener.calls == std::vector<std::string>{"changed"});
     }
 }
@@ -127,45 +81,48 @@ TEST_CASE("the room shutdown chain")
     };
     for (const auto &row : rows) {
         CAPTURE(row.row);
-        Chain room;
+        PanelRoom room;
         Launches events = row.clicks;
         for (int second : row.choices)
             events.push_back({second, 0});
         std::stable_sort(events.begin(), events.end(), [](auto a, auto b) { return a.first < b.first; });
         for (const auto &[second, station] : events) {
             room.at(second);
-            if (station == 0)
-                room.shutdown.Stopall_Click();
-            else
-                room.shutdown.stationClick(station);
-            room.sync();
+            room.run([station](room::RoomPanel &panel) {
+                if (station == 0)
+                    panel.Stopall_Click();
+                else
+                    panel.stationClick(station);
+            });
         }
         room.at(1000);
         CHECK(room.launches == row.launches);
-        CHECK_FALSE(room.shutdown.chainRunning());
-        // The refresh cycle is no part of the chain.
-        CHECK(room.monitor.Timer1().Enabled);
+        CHECK_FALSE(room.panel.shutdown().chainRunning());
+        // The refresh cycle is no part of the chain: 33 refreshes in 1000 s,
+        // and the load's.
+        CHECK(room.panel.timer(1).Enabled);
+        CHECK(std::count(room.host.opened.begin(), room.host.opened.end(), room::SessionListFile) == 34);
     }
 }
 
 TEST_CASE("every order is acknowledged; a failed launch is said with its time and the chain goes on")
 {
-    Chain room;
+    PanelRoom room;
     room.host.failingLaunches[commandFor(u"PC3003")] = platform::missingFileFailure();
-    room.shutdown.Stopall_Click();
-    CHECK(room.shutdown.statusText() ==
+    room.run([](room::RoomPanel &panel) { panel.Stopall_Click(); });
+    CHECK(room.panel.shutdownStatusText() ==
           u"Extinction de la salle : PC3002 dans 10 s. Redémarrage demandé pour PC3001 à 08:30:00.");
     room.at(4);
-    CHECK(room.shutdown.statusText() ==
+    CHECK(room.panel.shutdownStatusText() ==
           u"Extinction de la salle : PC3002 dans 6 s. Redémarrage demandé pour PC3001 à 08:30:00.");
     room.at(20);
-    CHECK(room.shutdown.statusText() == u"Extinction de la salle : PC3004 dans 10 s. Arrêt non lancé pour PC3003 à "
+    CHECK(room.panel.shutdownStatusText() == u"Extinction de la salle : PC3004 dans 10 s. Arrêt non lancé pour PC3003 à "
                                         u"08:30:20 : erreur 2, No such file or directory.");
     // Newer news replaces the failure.
     room.at(30);
-    CHECK(room.shutdown.statusText() ==
+    CHECK(room.panel.shutdownStatusText() ==
           u"Extinction de la salle : PC3005 dans 10 s. Redémarrage demandé pour PC3004 à 08:30:30.");
     room.at(1000);
     CHECK(room.launches.size() == 12);
-    CHECK(room.shutdown.statusText() == u"Redémarrage demandé pour PC3012 à 08:31:50.");
+    CHECK(room.panel.shutdownStatusText() == u"Redémarrage demandé pour PC3012 à 08:31:50.");
 }

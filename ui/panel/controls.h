@@ -3,6 +3,7 @@
 // the handler each event runs, the menu texts, the colours. Plain C++: the
 // Qt and the Win32 front-end read the same table.
 
+#include "roompanel.h"
 #include "station.h"
 #include "stationtile.h"
 
@@ -86,14 +87,6 @@ inline std::u16string stationButtonName(int index)
     return ButtonBindings.at(std::size_t(index - 1)).control;
 }
 
-// "Eteindre PC3007": the tool tip of station N's button.
-inline std::u16string stationButtonToolTip(int index)
-{
-    return u"Eteindre " + room::stationName(index);
-}
-
-// Object name of element `element` of station `index`'s tile:
-// Image7, Image7bis, Image7ter, Image7q, Label7, Label7bis, Label7ter.
 inline std::u16string tileElementName(int index, room::TileElement element)
 {
     const std::u16string number = room::decimalText(index);
@@ -117,53 +110,13 @@ inline std::u16string tileElementName(int index, room::TileElement element)
     return {};
 }
 
-// What each tile control shows, for assistive technology.
-inline std::u16string tileElementDescription(room::TileElement element)
+// The texts a screen reader reads now come from the model (roompanel.h);
+// these names stay until every front-end reads them from room::RoomPanel.
+using room::stationStateDescription;
+using room::tileElementDescription;
+inline std::u16string stationButtonToolTip(int index)
 {
-    using room::TileElement;
-    switch (element) {
-    case TileElement::Image:
-        return u"aucune session";
-    case TileElement::ImageBis:
-        return u"session ouverte";
-    case TileElement::ImageTer:
-        return u"utilisateur";
-    case TileElement::ImageQ:
-        return u"inactif";
-    case TileElement::Label:
-        return u"nom de l'utilisateur";
-    case TileElement::LabelBis:
-        return u"deuxième ligne";
-    case TileElement::LabelTer:
-        return u"temps d'inactivité";
-    }
-    return {};
-}
-
-// What station N's tile shows, in words, for assistive technology: the
-// description of its shutdown button, so that walking the buttons tells the
-// whole room. "aucune session"; "session de m.lefebvre, inactive depuis
-// 02:18:14" when the tile has the idle mark; "session de USER17, en cours,
-// inactivité 00:12:41" when it has not. An empty user name or idle time
-// leaves its part out.
-inline std::u16string stationStateDescription(const room::StationTile &tile)
-{
-    using room::TileState;
-    if (tile.state == TileState::NoSession)
-        return u"aucune session";
-    std::u16string text = u"session";
-    if (!tile.userName.empty())
-        text += u" de " + tile.userName;
-    if (tile.state == TileState::InSessionIdle) {
-        text += u", inactive";
-        if (!tile.idleTime.empty())
-            text += u" depuis " + tile.idleTime;
-    } else {
-        text += u", en cours";
-        if (!tile.idleTime.empty())
-            text += u", inactivité " + tile.idleTime;
-    }
-    return text;
+    return room::stationButtonToolTip(index);
 }
 
 struct Rgb {

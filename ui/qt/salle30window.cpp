@@ -3,8 +3,6 @@
 #include "controls.h"
 #include "layout.h"
 #include "panelwidgets.h"
-#include "roommonitor.h"
-#include "roomshutdown.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -161,11 +159,7 @@ Salle30::Salle30(platform::Host &host, QWidget *parent) : QMainWindow(parent)
     setAttribute(Qt::WA_DeleteOnClose);
 
     room::RoomListener &listener = *this;
-    m_monitor = std::make_unique<room::RoomMonitor>(host, listener);
-    m_shutdown = std::make_unique<room::RoomShutdown>(
-        host, listener,
-        [this](int index) { return m_buttons.at(std::size_t(index - 1))->property("Tag").toString().toStdU16String(); },
-        [this] { return m_monitor->ShutdownArgs(); });
+    m_panel = std::make_unique<room::RoomPanel>(host, listener);
 
     const QString pictureFiles[] = {u":/pictures/computer.svg"_s, u":/pictures/stop.svg"_s,
                                     u":/pictures/session.svg"_s, u":/pictures/user.svg"_s,
@@ -193,10 +187,10 @@ Salle30::Salle30(platform::Host &host, QWidget *parent) : QMainWindow(parent)
     // Every tile in NoSession and Timer1 counting before the first read: a
     // failed first read leaves the plan as it stands here.
     roomChanged();
-    m_monitor->Form_Load();
+    m_panel->Form_Load();
 }
 
-// Out of line: the models' destructors are known here.
+// Out of line: the model's destructor is known here.
 Salle30::~Salle30() = default;
 
 void Salle30::Quitter_Click()
@@ -219,10 +213,10 @@ void Salle30::createMenus()
 
     QMenu *application = menuBar()->addMenu(toQString(panel::ApplicationCaption));
     application->setObjectName(toQString(panel::ApplicationMenu));
-    addItem(application, panel::RefreshItem, [this] { m_monitor->refresh_Click(); });
+    addItem(application, panel::RefreshItem, [this] { m_panel->refresh_Click(); });
     QAction *blanc01 = application->addSeparator();
     blanc01->setObjectName(toQString(panel::SeparatorItem));
-    addItem(application, panel::StopallItem, [this] { m_shutdown->Stopall_Click(); });
+    addItem(application, panel::StopallItem, [this] { m_panel->Stopall_Click(); });
 }
 
 QWidget *Salle30::createRoomArea()
@@ -264,7 +258,6 @@ QWidget *Salle30::createRoomArea()
 
 void Salle30::createTile(QWidget *plan, int index)
 {
-    const QString station = toQString(room::stationName(index));
     TileControls &tile = m_tiles[std::size_t(index - 1)];
 
     auto place = [&](QWidget *control, TileElement element) {
@@ -272,9 +265,7 @@ void Salle30::createTile(QWidget *plan, int index)
         control->setGeometry(toQRect(layout::tileElementRect(index, element)));
         tile.elements[std::size_t(element)] = control;
     };
-    auto describe = [&](TileElement element) {
-        return u"%1 : %2"_s.arg(station, toQString(panel::tileElementDescription(element)));
-    };
+    auto describe = [&](TileElement element) { return toQString(m_panel->pictureName(index, element)); };
     auto label = [&](TileElement element, panel::Rgb background, Qt::Alignment alignment) {
         auto *control = new QLabel(plan);
         place(control, element);
@@ -308,7 +299,7 @@ void Salle30::createTile(QWidget *plan, int index)
 void Salle30::createButton(QWidget *plan, int index, const QString &objectName, const QIcon &picture)
 {
     const panel::ButtonBinding &binding = panel::ButtonBindings.at(std::size_t(index - 1));
-    const QString station = toQString(room::stationName(index));
+    const QString station = toQString(m_panel->buttonTag(index));
 
     auto *button = new StationButton(plan);
     button->setObjectName(objectName);
@@ -316,39 +307,31 @@ void Salle30::createButton(QWidget *plan, int index, const QString &objectName, 
     button->setText(station);
     button->setProperty("Tag", station);
     button->setProperty("handler", toQString(binding.handler));
-    button->setToolTip(toQString(panel::stationButtonToolTip(index)));
+    button->setToolTip(toQString(m_panel->buttonToolTip(index)));
     button->setFont(buttonFont());
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setIcon(picture);
     button->setIconSize(QSize(panel::ButtonPictureWidth, panel::ButtonPictureHeight));
     button->setFocusPolicy(Qt::StrongFocus);
-    connect(button, &QAbstractButton::clicked, this, [this, index] { m_shutdown->stationClick(index); });
+    connect(button, &QAbstractButton::clicked, this, [this, index] { m_panel->stationClick(index); });
     m_buttons[std::size_t(index - 1)] = button;
 }
 
 void Salle30::createTimers()
 {
-    for (const panel::TimerBinding &binding : panel::TimerBindings) {
+    const auto create = [this](int k, const QString &name) {
         auto *timer = new QTimer(this);
-        timer->setObjectName(toQString(binding.control));
-        timer->setProperty("handler", toQString(binding.handler));
+        timer->setObjectName(name);
         // A coarse timer may tick up to 5 % off, half a second of a chain's
         // 10 s, and the status area counts those down to the second.
         timer->setTimerType(Qt::PreciseTimer);
-        const int k = binding.timer;
-        if (k == 1)
-            connect(timer, &QTimer::timeout, this, [this] { m_monitor->Timer1_Timer(); });
-        else
-            connect(timer, &QTimer::timeout, this, [this, k] { m_shutdown->chainTick(k); });
+        connect(timer, &QTimer::timeout, this, [this, k] { m_panel->tick(k); });
         m_timers[std::size_t(k - 1)] = timer;
-    }
-
-    // Keeps the countdown of a room shutdown current between the chain's
-    // own ticks; it runs only while the chain does.
-    m_countdown = new QTimer(this);
-    m_countdown->setObjectName(u"statusCountdown"_s);
-    m_countdown->setInterval(1000);
-    connect(m_countdown, &QTimer::timeout, this, &Salle30::showStatus);
+        return timer;
+    };
+    for (const panel::TimerBinding &binding : panel::TimerBindings)
+        create(binding.timer, toQString(binding.control))->setProperty("handler", toQString(binding.handler));
+    create(room::CountdownTimer, u"statusCountdown"_s);
 }
 
 void Salle30::busyChanged(bool busy)
@@ -368,7 +351,7 @@ void Salle30::roomChanged()
 
 void Salle30::showRoom()
 {
-    const room::RoomTiles &tiles = m_monitor->tiles();
+    const room::RoomTiles &tiles = m_panel->tiles();
     for (int index = 1; index <= room::StationCount; ++index) {
         const room::StationTile &tile = tiles.tile(index);
         TileControls &controls = m_tiles[std::size_t(index - 1)];
@@ -378,7 +361,7 @@ void Salle30::showRoom()
         for (TileElement element : room::AllTileElements)
             controls.elements[std::size_t(element)]->setVisible(tile.isVisible(element));
         StationButton *button = m_buttons[std::size_t(index - 1)];
-        const QString description = toQString(panel::stationStateDescription(tile));
+        const QString description = toQString(m_panel->buttonDescription(index));
         if (button->accessibleDescription() != description)
             button->setAccessibleDescription(description);
     }
@@ -386,8 +369,8 @@ void Salle30::showRoom()
 
 void Salle30::showStatus()
 {
-    m_status->setTexts(toQString(m_monitor->statusText()), toQString(m_shutdown->statusText()));
-    m_status->setToolTip(toQString(m_monitor->statusToolTip()));
+    m_status->setTexts(toQString(m_panel->roomStatusText()), toQString(m_panel->shutdownStatusText()));
+    m_status->setToolTip(toQString(m_panel->statusToolTip()));
     // The central area's own geometry first, also before the first show.
     layout()->activate();
     auto *area = static_cast<RoomArea *>(centralWidget());
@@ -399,28 +382,16 @@ void Salle30::showStatus()
     if (missing > 0 && m_status->height() > m_status->sizeHint().height()
         && !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
         resize(width(), height() + missing);
-
-    const bool chainRunning = m_shutdown->chainRunning();
-    if (chainRunning && !m_countdown->isActive())
-        m_countdown->start();
-    else if (!chainRunning)
-        m_countdown->stop();
 }
 
 void Salle30::followTimers()
 {
-    for (int k = 1; k <= room::StationCount; ++k) {
-        const room::TimerState &state = k == 1 ? m_monitor->Timer1() : m_shutdown->chainTimer(k);
+    for (int k = 1; k <= room::TimerCount; ++k) {
+        const room::TimerOrder order = m_panel->syncTimer(k);
         QTimer *timer = m_timers[std::size_t(k - 1)];
-        std::uint64_t &started = m_startedEnablings[std::size_t(k - 1)];
-        const int interval = int(state.Interval.count());
-        if (timer->interval() != interval)
-            timer->setInterval(interval);
-        if (!state.Enabled)
+        if (order.kind == room::TimerOrder::Start)
+            timer->start(order.interval);
+        else if (order.kind == room::TimerOrder::Stop)
             timer->stop();
-        else if (!timer->isActive() || state.enablings != started)
-            // Enabling a timer starts its interval anew, even an enabled one.
-            timer->start();
-        started = state.enablings;
     }
 }

@@ -1,21 +1,17 @@
 #pragma once
 
 #include "roomlistener.h"
+#include "roompanel.h"
 #include "station.h"
 #include "stationtile.h"
 
 #include <QMainWindow>
 
 #include <array>
-#include <cstdint>
 #include <memory>
 
 namespace platform {
 class Host;
-}
-namespace room {
-class RoomMonitor;
-class RoomShutdown;
 }
 class QIcon;
 class QLabel;
@@ -30,15 +26,16 @@ class StatusArea;
 //
 // Construction creates every control with its objectName (PC3001 .. PC3012
 // with Pc3005, Image7 .. Label7ter, the menus and their items, the timers
-// Timer1 .. Timer12), the room model (room::RoomMonitor) and the shutdown
-// chain (room::RoomShutdown), binds each event to its handler, and runs the
-// load step, whose first refresh sets the tiles, before it returns. It does
-// not show the window.
+// Timer1 .. Timer12 and statusCountdown) and the window's model
+// (room::RoomPanel), binds each event to its handler, and runs the load
+// step, whose first refresh sets the tiles, before it returns. It does not
+// show the window.
 //
-// The window is the models' listener: after every handler it shows the
-// tiles, the status texts and each button's description from the models,
-// and its timers follow the models' TimerStates. A model's text becomes a
-// QString here and nowhere else.
+// The window only maps and forwards: it is the model's listener, and after
+// every handler it shows the tiles and every text from the model, and
+// gives each real timer the model's order (RoomPanel::syncTimer). Clicks,
+// menu items and timer ticks go to the model as they come. A model's text
+// becomes a QString here and nowhere else.
 //
 // The plan keeps its 545 x 500 pixel controls where they are whatever the
 // window's size; the status area lies under it, and the window opens large
@@ -53,8 +50,7 @@ public:
     explicit Salle30(platform::Host &host, QWidget *parent = nullptr);
     ~Salle30() override;
 
-    const room::RoomMonitor &monitor() const { return *m_monitor; }
-    const room::RoomShutdown &shutdown() const { return *m_shutdown; }
+    const room::RoomPanel &panel() const { return *m_panel; }
 
     // Quitter_Click: closes the window, with no question asked.
     void Quitter_Click();
@@ -80,14 +76,11 @@ private:
     void showStatus();
     void followTimers();
 
-    std::unique_ptr<room::RoomMonitor> m_monitor;
-    std::unique_ptr<room::RoomShutdown> m_shutdown;
+    std::unique_ptr<room::RoomPanel> m_panel;
     std::array<QSvgRenderer *, 5> m_pictures{};
     std::array<StationButton *, room::StationCount> m_buttons{};
     std::array<TileControls, room::StationCount> m_tiles{};
-    // Timer K at K - 1, with the model's `enablings` of its last start.
-    std::array<QTimer *, room::StationCount> m_timers{};
-    std::array<std::uint64_t, room::StationCount> m_startedEnablings{};
+    // Timer K at K - 1: Timer1 .. Timer12, then the countdown.
+    std::array<QTimer *, room::TimerCount> m_timers{};
     StatusArea *m_status = nullptr;
-    QTimer *m_countdown = nullptr;
 };
