@@ -229,7 +229,7 @@ TEST_CASE("a room shutdown launches every station once, PC3001 first")
 TEST_CASE("the panel ends with exit code 0, also during a room shutdown")
 {
     struct Row {
-        const char *name;
+        std::string name;
         bool roomShutdown;
         UINT message;
         WPARAM wParam;
@@ -275,7 +275,7 @@ TEST_CASE("session.bat runs through cmd at each refresh; its list shows at a lat
 TEST_CASE("a screen reader in another process reads the painted tiles and the buttons' descriptions")
 {
     struct Row {
-        const char *name;
+        std::string name;
         std::string file;
         std::vector<std::string> stationSeven;
         std::string buttonSeven;

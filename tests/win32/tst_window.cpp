@@ -130,7 +130,7 @@ TEST_CASE("the plan stands at its figures in pixels, at 96 and at 144 dpi, and s
 TEST_CASE("station 7's tile is painted from the room: each element in its place, colour and overlap, at two dpi")
 {
     struct Probe {
-        const char *what;
+        std::string what;
         POINT at96, at144;
         Shade noSession, inSession, idle;
     };
@@ -154,7 +154,7 @@ TEST_CASE("station 7's tile is painted from the room: each element in its place,
         {"just under the second line", {144, 241}, {217, 362}, Shade::Plan, Shade::Plan, Shade::Plan},
     };
     struct Row {
-        const char *name;
+        std::string name;
         const char *sessionList;
         Shade Probe::*shown;
     };
@@ -188,7 +188,7 @@ TEST_CASE("station 7's tile is painted from the room: each element in its place,
 TEST_CASE("a refresh repaints only the tiles that changed")
 {
     struct Row {
-        const char *name;
+        std::string name;
         std::string sessionList;
         std::set<int> repainted;
     };
@@ -224,7 +224,7 @@ TEST_CASE("a refresh repaints only the tiles that changed")
 TEST_CASE("the timers: each enabling starts its timer anew, a disabled timer's tick does nothing")
 {
     struct Step {
-        const char *name;
+        std::string name;
         int menu;      // a menu command, or 0
         UINT_PTR tick; // a timer's tick, or 0
         std::string orders;
@@ -233,15 +233,17 @@ TEST_CASE("the timers: each enabling starts its timer anew, a disabled timer's t
     const int stopall = win32ids::menuCommand(panel::MenuCommand::Stopall);
     const int refresh = win32ids::menuCommand(panel::MenuCommand::Refresh);
     const Step steps[]{
-        {"a room shutdown: Timer2 and the countdown start, PC3001 goes", stopall, 0, "start 2 10000; start 100 1000",
+        {"a room shutdown: Timer2 and the countdown start, PC3001 goes", stopall, 0, "start 2 10000; start 13 1000",
          {1}},
-        {"again within 10 s: Timer2 starts anew, PC3001 goes again", stopall, 0, "start 2 10000", {1}},
+        {"again within 10 s: Timer2 starts anew, the countdown with it, PC3001 goes again", stopall, 0,
+         "start 2 10000; start 13 1000", {1}},
         {"a tick of Timer5, still disabled", 0, 5, "", {}},
-        {"Timer2's tick: PC3002, Timer2 stops, Timer3 starts", 0, 2, "stop 2; start 3 10000", {2}},
+        {"Timer2's tick: PC3002, Timer2 stops, Timer3 starts, the countdown anew", 0, 2,
+         "stop 2; start 3 10000; start 13 1000", {2}},
         {"a refresh leaves Timer1's count alone", refresh, 0, "", {}},
         {"Timer1's tick", 0, 1, "", {}},
         {"Timer2's late tick does nothing", 0, 2, "", {}},
-        {"Timer3's tick", 0, 3, "stop 3; start 4 10000", {3}},
+        {"Timer3's tick", 0, 3, "stop 3; start 4 10000; start 13 1000", {3}},
     };
     Room room("");
     CHECK(room.timers.take() == "start 1 30000");
@@ -259,7 +261,7 @@ TEST_CASE("the timers: each enabling starts its timer anew, a disabled timer's t
     CHECK(room.takeShutdowns() == std::vector<int>{4, 5, 6, 7, 8, 9, 10, 11});
     room.timers.take();
     room.tick(12);
-    CHECK(room.timers.take() == "stop 12; stop 100");
+    CHECK(room.timers.take() == "stop 12; stop 13");
     CHECK(room.takeShutdowns() == std::vector<int>{12});
 }
 
@@ -273,19 +275,19 @@ TEST_CASE("the status area tells the latest read and, during a room shutdown, th
     CHECK(room.status() == u"Salle lue à 00:00:05, dcon.txt écrit à 00:00:05 (il y a 0 s).");
 
     room.command(win32ids::menuCommand(panel::MenuCommand::Stopall));
-    CHECK(room.status().ends_with(u"\r\nExtinction de la salle : PC3002 dans 10 s. "
+    CHECK(room.status().ends_with(u"\nExtinction de la salle : PC3002 dans 10 s. "
                                   u"Redémarrage demandé pour PC3001 à 00:00:05."));
     room.host.advance(std::chrono::seconds(4));
     room.tick(win32ids::CountdownTimer);
-    CHECK(room.status().ends_with(u"\r\nExtinction de la salle : PC3002 dans 6 s. "
+    CHECK(room.status().ends_with(u"\nExtinction de la salle : PC3002 dans 6 s. "
                                   u"Redémarrage demandé pour PC3001 à 00:00:05."));
     room.host.advance(std::chrono::seconds(6));
     room.tick(2);
-    CHECK(room.status().ends_with(u"\r\nExtinction de la salle : PC3003 dans 10 s. "
+    CHECK(room.status().ends_with(u"\nExtinction de la salle : PC3003 dans 10 s. "
                                   u"Redémarrage demandé pour PC3002 à 00:00:15."));
     for (UINT_PTR k = 3; k <= 12; ++k)
         room.tick(k);
-    CHECK(room.status().ends_with(u"\r\nRedémarrage demandé pour PC3012 à 00:00:15."));
+    CHECK(room.status().ends_with(u"\nRedémarrage demandé pour PC3012 à 00:00:15."));
 }
 
 TEST_CASE("the keyboard: Tab walks the buttons in the plan's order; a held Enter or Space gives one order")
@@ -303,7 +305,7 @@ TEST_CASE("the keyboard: Tab walks the buttons in the plan's order; a held Enter
     CHECK(walked == order);
 
     struct Row {
-        const char *name;
+        std::string name;
         WPARAM key;
         int repeats;
     };
@@ -544,7 +546,7 @@ TEST_CASE("screen readers: the painted elements are children of the window's obj
 
     // Station 7's elements are children 43 (Image7) to 49 (Label7ter).
     struct Row {
-        const char *name;
+        std::string name;
         std::string sessionList;
         std::set<std::string> events;
         std::map<long, std::string> names;

@@ -39,13 +39,8 @@ TimerControl &systemTimers()
 PanelWindow::PanelWindow(HINSTANCE instance, platform::Host &host, TimerControl &timers)
     : m_instance(instance),
       m_timerControl(timers),
-      m_monitor(host, *this),
-      m_shutdown(
-          host, *this, [this](int index) { return m_tags.at(std::size_t(index - 1)); },
-          [this] { return m_monitor.ShutdownArgs(); })
+      m_room(host, *this)
 {
-    for (int station = 1; station <= room::StationCount; ++station)
-        m_tags[std::size_t(station - 1)] = room::stationName(station);
 }
 
 PanelWindow::~PanelWindow()
@@ -110,7 +105,7 @@ void PanelWindow::createControls()
 
     // Creation order is the tab order: PC3005 first.
     for (int station : layout::TabOrder) {
-        const HWND button = child(WC_BUTTONW, wide(room::stationName(station)), WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW,
+        const HWND button = child(WC_BUTTONW, wide(m_room.buttonTag(station)), WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW,
                                   win32ids::stationButton(station), m_resources->pixels(layout::buttonRect(station)),
                                   m_resources->captionFont());
         SetWindowSubclass(button, &PanelWindow::buttonProc, AccessibleSubclass, 0);
@@ -137,12 +132,12 @@ void PanelWindow::createControls()
         SendMessageW(m_toolTips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     };
     for (int station = 1; station <= room::StationCount; ++station)
-        addTool(m_buttons[std::size_t(station - 1)], panel::stationButtonToolTip(station));
+        addTool(m_buttons[std::size_t(station - 1)], m_room.buttonToolTip(station));
     addTool(m_status, u"");
     SendMessageW(m_toolTips, TTM_SETMAXTIPWIDTH, 0, m_resources->pixels(layout::PlanWidth));
 
     for (int station = 1; station <= room::StationCount; ++station)
-        m_shownTiles[std::size_t(station - 1)] = m_monitor.tiles().tile(station);
+        m_shownTiles[std::size_t(station - 1)] = m_room.tiles().tile(station);
     showLists();
     showStatus();
 }
@@ -231,7 +226,7 @@ void PanelWindow::fitClientArea()
 
 void PanelWindow::paint(HDC dc, const RECT &update)
 {
-    m_painter.paintTiles(dc, update, *m_resources, m_monitor.tiles());
+    m_painter.paintTiles(dc, update, *m_resources, m_room.tiles());
 }
 
 void PanelWindow::busyChanged(bool busy)
@@ -259,7 +254,7 @@ void PanelWindow::showTiles()
                                                                                                 : tile.idleTime;
     };
     for (int station = 1; station <= room::StationCount; ++station) {
-        const room::StationTile &tile = m_monitor.tiles().tile(station);
+        const room::StationTile &tile = m_room.tiles().tile(station);
         room::StationTile &shown = m_shownTiles[std::size_t(station - 1)];
         if (tile == shown)
             continue;
@@ -276,7 +271,7 @@ void PanelWindow::showTiles()
             if (!isPicture(element) && caption(tile, element) != caption(shown, element))
                 NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, m_window, OBJID_CLIENT, child);
         }
-        if (panel::stationStateDescription(tile) != panel::stationStateDescription(shown))
+        if (room::stationStateDescription(tile) != room::stationStateDescription(shown))
             NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, m_buttons[std::size_t(station - 1)], OBJID_CLIENT,
                            CHILDID_SELF);
         shown = tile;
@@ -286,10 +281,10 @@ void PanelWindow::showTiles()
 void PanelWindow::showLists()
 {
     if (SendMessageW(m_listcomplete, LB_GETCOUNT, 0, 0) == 0)
-        for (const std::u16string &name : m_monitor.Listcomplete())
+        for (const std::u16string &name : m_room.Listcomplete())
             SendMessageW(m_listcomplete, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(name)));
 
-    const TextList &listpc = m_monitor.Listpc();
+    const TextList &listpc = m_room.Listpc();
     bool same = listpc.count() == m_shownListpc.size();
     for (std::size_t i = 0; same && i < listpc.count(); ++i)
         same = listpc.at(i) == m_shownListpc[i];
@@ -305,15 +300,12 @@ void PanelWindow::showLists()
 
 void PanelWindow::showStatus()
 {
-    std::u16string text = m_monitor.statusText();
-    const std::u16string shutdownText = m_shutdown.statusText();
-    if (!shutdownText.empty())
-        text += (text.empty() ? u"" : u"\r\n") + shutdownText;
+    std::u16string text = m_room.statusText();
     if (text != m_shownStatus) {
         SetWindowTextW(m_status, wide(text));
         m_shownStatus = std::move(text);
     }
-    std::u16string tip = m_monitor.statusToolTip();
+    std::u16string tip = m_room.statusToolTip();
     if (tip != m_shownStatusTip) {
         TOOLINFOW tool{};
         tool.cbSize = sizeof tool;
@@ -325,59 +317,15 @@ void PanelWindow::showStatus()
     }
 }
 
-void PanelWindow::syncTimer(UINT_PTR id, const room::TimerState &state, RunningTimer &running)
-{
-    if (state.Enabled) {
-        // Enabling a timer starts its interval anew, even when it was running.
-        if (!running.running || running.enablings != state.enablings || running.interval != state.Interval) {
-            m_timerControl.start(m_window, id, UINT(state.Interval.count()));
-            running = {true, state.enablings, state.Interval};
-        }
-    } else if (running.running) {
-        m_timerControl.stop(m_window, id);
-        running.running = false;
-    }
-}
-
 void PanelWindow::syncTimers()
 {
-    for (const panel::TimerBinding &binding : panel::TimerBindings) {
-        const room::TimerState &state =
-            binding.timer == 1 ? m_monitor.Timer1() : m_shutdown.chainTimer(binding.timer);
-        syncTimer(win32ids::timer(binding.timer), state, m_timers[std::size_t(binding.timer - 1)]);
+    for (int timer = 1; timer <= room::TimerCount; ++timer) {
+        const room::TimerOrder order = m_room.syncTimer(timer);
+        if (order.kind == room::TimerOrder::Start)
+            m_timerControl.start(m_window, win32ids::timer(timer), UINT(order.interval.count()));
+        else if (order.kind == room::TimerOrder::Stop)
+            m_timerControl.stop(m_window, win32ids::timer(timer));
     }
-    const bool countdown = m_shutdown.chainRunning();
-    if (countdown && !m_countdownRunning)
-        m_timerControl.start(m_window, win32ids::CountdownTimer, 1000);
-    else if (!countdown && m_countdownRunning)
-        m_timerControl.stop(m_window, win32ids::CountdownTimer);
-    m_countdownRunning = countdown;
-}
-
-void PanelWindow::onTimer(UINT_PTR id)
-{
-    if (id == win32ids::CountdownTimer) {
-        showStatus();
-        return;
-    }
-    for (const panel::TimerBinding &binding : panel::TimerBindings) {
-        if (win32ids::timer(binding.timer) != id)
-            continue;
-        // A tick that was already queued when its timer was disabled, or one
-        // posted from outside, does nothing: a disabled timer never ticks.
-        if (binding.timer == 1) {
-            if (m_monitor.Timer1().Enabled)
-                m_monitor.Timer1_Timer();
-        } else if (m_shutdown.chainTimer(binding.timer).Enabled) {
-            m_shutdown.chainTick(binding.timer);
-        }
-        return;
-    }
-}
-
-void PanelWindow::clickStation(int station)
-{
-    m_shutdown.stationClick(panel::ButtonBindings.at(std::size_t(station - 1)).station);
 }
 
 void PanelWindow::onCommand(int id, int code)
@@ -385,28 +333,28 @@ void PanelWindow::onCommand(int id, int code)
     if (id == win32ids::menuCommand(panel::QuitterItem.command)) {
         DestroyWindow(m_window);
     } else if (id == win32ids::menuCommand(panel::RefreshItem.command)) {
-        m_monitor.refresh_Click();
+        m_room.refresh_Click();
     } else if (id == win32ids::menuCommand(panel::StopallItem.command)) {
-        m_shutdown.Stopall_Click();
+        m_room.Stopall_Click();
     } else if (id == IDOK) {
         // Enter, through IsDialogMessage: the focused button acts as clicked.
         const HWND focus = GetFocus();
         for (int station = 1; station <= room::StationCount; ++station)
             if (m_buttons[std::size_t(station - 1)] == focus)
-                clickStation(station);
+                m_room.stationClick(station);
     } else if (code == BN_CLICKED && id > win32ids::StationButtonBase &&
                id <= win32ids::StationButtonBase + room::StationCount) {
-        clickStation(id - win32ids::StationButtonBase);
+        m_room.stationClick(id - win32ids::StationButtonBase);
     }
 }
 
 AccessibleElement PanelWindow::tileElement(int station, TileElement element) const
 {
-    const room::StationTile &tile = m_monitor.tiles().tile(station);
+    const room::StationTile &tile = m_room.tiles().tile(station);
     AccessibleElement shown;
     // As the Qt panel names them: a picture by its station and meaning
     // ("PC3007 : inactif"), a label by its text, described the same way.
-    const std::u16string meaning = room::stationName(station) + u" : " + panel::tileElementDescription(element);
+    const std::u16string meaning = m_room.pictureName(station, element);
     if (isPicture(element)) {
         shown.name = meaning;
         shown.role = ROLE_SYSTEM_GRAPHIC;
@@ -427,7 +375,7 @@ std::optional<std::u16string> PanelWindow::buttonDescription(HWND control) const
     const auto found = std::find(m_buttons.begin(), m_buttons.end(), control);
     if (found == m_buttons.end())
         return std::nullopt;
-    return panel::stationStateDescription(m_monitor.tiles().tile(int(found - m_buttons.begin()) + 1));
+    return m_room.buttonDescription(int(found - m_buttons.begin()) + 1);
 }
 
 LRESULT CALLBACK PanelWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -468,7 +416,7 @@ LRESULT PanelWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         useDpi(GetDpiForWindow(m_window));
         // Before the window is first shown, and before its controls exist,
         // so that they are made once as the first read left the room.
-        m_monitor.Form_Load();
+        m_room.Form_Load();
         createControls();
         fitClientArea();
         return 0;
@@ -521,7 +469,10 @@ LRESULT PanelWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         onCommand(LOWORD(wParam), HIWORD(wParam));
         return 0;
     case WM_TIMER:
-        onTimer(wParam);
+        // A tick that was queued before its timer was stopped, or one posted
+        // from outside, is the panel's to ignore.
+        if (wParam >= 1 && wParam <= UINT_PTR(room::TimerCount))
+            m_room.tick(int(wParam));
         return 0;
     case WM_SETCURSOR:
         if (m_busy) {

@@ -1,16 +1,16 @@
 #pragma once
-// The window Salle30 in plain Win32: the plan of the room over the model
-// (room::RoomMonitor, room::RoomShutdown), its menus, twelve station buttons,
-// the tiles (painted: planpainter.h), two hidden lists, the status area and
-// the timers. Control IDs: controlids.h.
+// The window Salle30 in plain Win32 over room::RoomPanel, which decides
+// everything: its menus, twelve station buttons, the tiles (painted:
+// planpainter.h), two hidden lists, the status area and the timers. The
+// window maps the panel's state to them and forwards its events. Control
+// IDs: controlids.h.
 
 #include "accessibility.h"
 #include "dpiresources.h"
 #include "planpainter.h"
 #include "platform.h"
 #include "roomlistener.h"
-#include "roommonitor.h"
-#include "roomshutdown.h"
+#include "roompanel.h"
 
 #include <windows.h>
 
@@ -59,19 +59,12 @@ public:
     // keyboard moves between and presses the buttons, the rest is dispatched.
     void process(MSG &message);
 
-    const room::RoomMonitor &monitor() const { return m_monitor; }
-    const room::RoomShutdown &shutdown() const { return m_shutdown; }
+    const room::RoomPanel &room() const { return m_room; }
 
     AccessibleElement tileElement(int station, room::TileElement element) const override;
     std::optional<std::u16string> buttonDescription(HWND control) const override;
 
 private:
-    struct RunningTimer {
-        bool running = false;
-        std::uint64_t enablings = 0;
-        std::chrono::milliseconds interval{0};
-    };
-
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK buttonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                        DWORD_PTR);
@@ -88,14 +81,11 @@ private:
     void paint(HDC dc, const RECT &update);
 
     void onCommand(int id, int code);
-    void onTimer(UINT_PTR id);
-    void clickStation(int station);
 
     void showTiles();
     void showLists();
     void showStatus();
     void syncTimers();
-    void syncTimer(UINT_PTR id, const room::TimerState &state, RunningTimer &running);
 
     HINSTANCE m_instance;
     TimerControl &m_timerControl;
@@ -103,10 +93,7 @@ private:
     bool m_busy = false;
     bool m_quitWhenClosed = false;
 
-    room::RoomMonitor m_monitor;
-    room::RoomShutdown m_shutdown;
-    // The buttons' Tags: the station that each button shuts down.
-    std::array<std::u16string, room::StationCount> m_tags;
+    room::RoomPanel m_room;
 
     std::unique_ptr<DpiResources> m_resources;
     PlanPainter m_painter;
@@ -117,9 +104,6 @@ private:
     HWND m_status = nullptr;
     HWND m_toolTips = nullptr;
     HWND m_lastFocus = nullptr;
-
-    std::array<RunningTimer, room::StationCount> m_timers{};
-    bool m_countdownRunning = false;
 
     // What the window shows, to redraw only what changes.
     std::array<room::StationTile, room::StationCount> m_shownTiles{};
