@@ -107,18 +107,23 @@ void stop(Started &started)
 // Under Wine each Windows process is a Linux one, whose private memory the
 // Linux side keeps in /proc/PID/smaps_rollup, reached through drive Z:. Wine
 // 8 reports no private bytes for another process itself, so the program is
-// found there by the name in its command line (one of each runs at a time).
+// found there by its own path at the head of its command line (one program
+// runs at a time; a script that only names it further on is not it).
 double linuxPrivateMegabytes(const std::wstring &program)
 {
-    const std::string name = std::filesystem::path(program).filename().string();
+    std::string path;
+    for (wchar_t c : program)
+        path += char(std::towlower(c));
     std::error_code error;
     for (const auto &entry : std::filesystem::directory_iterator(L"Z:\\proc", error)) {
         const std::wstring pid = entry.path().filename().wstring();
         if (pid.empty() || !std::all_of(pid.begin(), pid.end(), iswdigit))
             continue;
         std::ifstream commandLine(entry.path() / L"cmdline", std::ios::binary);
-        const std::string words((std::istreambuf_iterator<char>(commandLine)), std::istreambuf_iterator<char>());
-        if (words.find(name) == std::string::npos || words.find("benchwine") != std::string::npos)
+        std::string head;
+        std::getline(commandLine, head, '\0');
+        std::transform(head.begin(), head.end(), head.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+        if (head != path)
             continue;
         std::ifstream rollup(entry.path() / L"smaps_rollup");
         double kilobytes = 0;
@@ -210,15 +215,18 @@ int main(int argc, char **argv)
         }
     }
 
-    // Each run starts the bare window and every panel in turn, so that a
-    // slower moment of the machine weighs on all of them alike.
-    constexpr int StartRuns = 7;
+    // Each run starts the bare window and every panel in turn, each run
+    // from the next one, so that a slower moment of the machine, or the
+    // program stopped just before, weighs on all of them alike.
+    constexpr int StartRuns = 9;
     std::vector<double> bareStart, bareMemory;
+    std::vector<std::tuple<const std::wstring *, std::vector<double> *, std::vector<double> *>> programs{
+        {&bare, &bareStart, &bareMemory}};
+    for (Measured &measured : panels)
+        programs.push_back({&measured.program, &measured.start, &measured.memory});
     for (int run = 0; run < StartRuns; ++run) {
-        std::vector<std::tuple<const std::wstring *, std::vector<double> *, std::vector<double> *>> order{
-            {&bare, &bareStart, &bareMemory}};
-        for (Measured &measured : panels)
-            order.push_back({&measured.program, &measured.start, &measured.memory});
+        auto order = programs;
+        std::rotate(order.begin(), order.begin() + run % order.size(), order.end());
         for (auto [program, times, memory] : order) {
             Started started = start(*program);
             if (!started.window) {
