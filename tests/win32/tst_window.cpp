@@ -335,6 +335,9 @@ TEST_CASE("the keyboard: Tab walks the buttons in the plan's order; a held Enter
 TEST_CASE("each button's tool tip names the station it shuts down")
 {
     Room room;
+    // The tool tips come with the mouse, the first time it is over a button.
+    PostMessageW(room.control(win32ids::stationButton(3)), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    room.pump();
     struct Search {
         HWND owner;
         HWND toolTips = nullptr;

@@ -18,8 +18,9 @@ using room::TileElement;
 // The two hidden lists' place, should they ever be shown.
 constexpr layout::TwipRect ListRect{0, 0, 1095, 255};
 
-// The subclass by which station buttons answer WM_GETOBJECT.
-constexpr UINT_PTR AccessibleSubclass = 1;
+// The button class's own window procedure, under the one by which station
+// buttons answer WM_GETOBJECT.
+WNDPROC buttonClassProc = nullptr;
 
 class SystemTimers final : public TimerControl {
 public:
@@ -59,9 +60,6 @@ AccessibleRoom *PanelWindow::roomOf(HWND window)
 
 bool PanelWindow::create(int show)
 {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
-
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = &PanelWindow::windowProc;
@@ -107,7 +105,8 @@ void PanelWindow::createControls()
         const HWND button = child(WC_BUTTONW, wide(m_room.buttonTag(station)), WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW,
                                   win32ids::stationButton(station), m_resources->pixels(layout::buttonRect(station)),
                                   m_resources->captionFont());
-        SetWindowSubclass(button, &PanelWindow::buttonProc, AccessibleSubclass, 0);
+        buttonClassProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PanelWindow::buttonProc)));
         m_buttons[std::size_t(station - 1)] = button;
     }
 
@@ -118,6 +117,26 @@ void PanelWindow::createControls()
     m_status = child(WC_STATICW, nullptr, WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_NOTIFY, win32ids::StatusLine,
                      statusRect(), m_resources->windowFont());
 
+    for (int station = 1; station <= room::StationCount; ++station)
+        m_shownTiles[std::size_t(station - 1)] = m_room.tiles().tile(station);
+    showLists();
+    showStatus();
+}
+
+// The tool tips are the common controls' (comctl32, 1.7 MB of private
+// memory under Wine): made when the mouse first comes over a button or the
+// status area, not at start.
+void PanelWindow::createToolTips()
+{
+    const HMODULE commonControls = LoadLibraryW(L"comctl32.dll");
+    if (!commonControls)
+        return;
+    const auto initialise = reinterpret_cast<decltype(&InitCommonControlsEx)>(
+        reinterpret_cast<void *>(GetProcAddress(commonControls, "InitCommonControlsEx")));
+    if (!initialise)
+        return;
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+    initialise(&controls);
     m_toolTips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_window, nullptr,
                                  m_instance, nullptr);
@@ -135,10 +154,13 @@ void PanelWindow::createControls()
     addTool(m_status, u"");
     SendMessageW(m_toolTips, TTM_SETMAXTIPWIDTH, 0, m_resources->pixels(layout::PlanWidth));
 
-    for (int station = 1; station <= room::StationCount; ++station)
-        m_shownTiles[std::size_t(station - 1)] = m_room.tiles().tile(station);
-    showLists();
-    showStatus();
+    m_shownStatusTip = m_room.statusToolTip();
+    TOOLINFOW statusTool{};
+    statusTool.cbSize = sizeof statusTool;
+    statusTool.hwnd = m_window;
+    statusTool.uId = reinterpret_cast<UINT_PTR>(m_status);
+    statusTool.lpszText = const_cast<wchar_t *>(wide(m_shownStatusTip));
+    SendMessageW(m_toolTips, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&statusTool));
 }
 
 void PanelWindow::process(MSG &message)
@@ -146,9 +168,13 @@ void PanelWindow::process(MSG &message)
     // The tool tips watch the buttons and the status area through the loop
     // rather than by subclassing them: a subclassed control pays for it on
     // every message it gets.
-    if (m_toolTips && message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST &&
-        (message.hwnd == m_status || std::find(m_buttons.begin(), m_buttons.end(), message.hwnd) != m_buttons.end()))
-        SendMessageW(m_toolTips, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&message));
+    if (message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST && m_status &&
+        (message.hwnd == m_status || std::find(m_buttons.begin(), m_buttons.end(), message.hwnd) != m_buttons.end())) {
+        if (!m_toolTips)
+            createToolTips();
+        if (m_toolTips)
+            SendMessageW(m_toolTips, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&message));
+    }
     // A held key repeats its WM_KEYDOWN, and the dialog manager would turn
     // each repeated Enter into another click: one press gives one order.
     constexpr LPARAM HeldBefore = LPARAM(1) << 30;
@@ -194,7 +220,8 @@ void PanelWindow::useDpi(UINT dpi)
     place(m_listpc, m_resources->pixels(ListRect));
     place(m_status, statusRect());
     SendMessageW(m_status, WM_SETFONT, reinterpret_cast<WPARAM>(m_resources->windowFont()), FALSE);
-    SendMessageW(m_toolTips, TTM_SETMAXTIPWIDTH, 0, m_resources->pixels(layout::PlanWidth));
+    if (m_toolTips)
+        SendMessageW(m_toolTips, TTM_SETMAXTIPWIDTH, 0, m_resources->pixels(layout::PlanWidth));
     InvalidateRect(m_window, nullptr, TRUE);
 }
 
@@ -266,17 +293,14 @@ LRESULT CALLBACK PanelWindow::windowProc(HWND window, UINT message, WPARAM wPara
     return self->handle(message, wParam, lParam);
 }
 
-LRESULT CALLBACK PanelWindow::buttonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                         DWORD_PTR)
+LRESULT CALLBACK PanelWindow::buttonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_GETOBJECT) {
         if (const LRESULT answer = answerButtonObject(
                 button, wParam, lParam, [](HWND control) { return roomOf(GetParent(control)); }))
             return answer;
-    } else if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(button, &PanelWindow::buttonProc, AccessibleSubclass);
     }
-    return DefSubclassProc(button, message, wParam, lParam);
+    return CallWindowProcW(buttonClassProc, button, message, wParam, lParam);
 }
 
 LRESULT PanelWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)

@@ -66,8 +66,7 @@ public:
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK buttonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                       DWORD_PTR);
+    static LRESULT CALLBACK buttonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam);
     static AccessibleRoom *roomOf(HWND window);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -75,6 +74,7 @@ private:
     void roomChanged() override;
 
     void createControls();
+    void createToolTips();
     void useDpi(UINT dpi);
     void fitClientArea();
     RECT statusRect() const;

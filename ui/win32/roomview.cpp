@@ -92,7 +92,7 @@ void PanelWindow::showStatus()
         m_shownStatus = std::move(text);
     }
     std::u16string tip = m_room.statusToolTip();
-    if (tip != m_shownStatusTip) {
+    if (m_toolTips && tip != m_shownStatusTip) {
         TOOLINFOW tool{};
         tool.cbSize = sizeof tool;
         tool.hwnd = m_window;
