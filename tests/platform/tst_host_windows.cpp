@@ -14,15 +14,19 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Copies the recorder beside this program to d:\talvero\shutcmd.exe.
+// Copies the recorder beside this program to d:\talvero\shutcmd.exe. The
+// run of an earlier row may still be ending once it has left its record,
+// and its program file cannot be replaced until it has ended.
 void installRecorder()
 {
     std::wstring self(MAX_PATH * 4, L'\0');
     self.resize(GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
     const std::filesystem::path recorder = std::filesystem::path(self).parent_path() / L"shutcmd-recorder.exe";
     std::error_code error;
-    std::filesystem::copy_file(recorder, TrialDrive::path(u"shutcmd.exe"),
-                               std::filesystem::copy_options::overwrite_existing, error);
+    waitUntil([&] {
+        return std::filesystem::copy_file(recorder, TrialDrive::path(u"shutcmd.exe"),
+                                          std::filesystem::copy_options::overwrite_existing, error);
+    });
     REQUIRE_MESSAGE(!error, "no recorder at " << recorder.string() << ": " << error.message());
 }
 
