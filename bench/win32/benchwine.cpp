@@ -1,9 +1,11 @@
 // Measures salle30.exe against a bare window started the same way, for
 // scripts/bench-wine: start-up to first paint, private memory, program size,
 // and one refresh of a 15-line session list against a plain open, read and
-// close of that file. Prints one row per measure; not a test: it exits 0
-// whether the targets are met or not, non-zero only when it cannot measure.
-//   benchwine SALLE30_EXE BARE_EXE
+// close of that file. Given an earlier salle30.exe too, measures it the same
+// way in the same run, row beside row. Prints one row per measure; not a
+// test: it exits 0 whether the targets are met or not, non-zero only when it
+// cannot measure.
+//   benchwine SALLE30_EXE BARE_EXE [EARLIER_SALLE30_EXE]
 #include "controlids.h"
 #include "controls.h"
 
@@ -105,18 +107,23 @@ void stop(Started &started)
 // Under Wine each Windows process is a Linux one, whose private memory the
 // Linux side keeps in /proc/PID/smaps_rollup, reached through drive Z:. Wine
 // 8 reports no private bytes for another process itself, so the program is
-// found there by the name in its command line (one of each runs at a time).
+// found there by its own path at the head of its command line (one program
+// runs at a time; a script that only names it further on is not it).
 double linuxPrivateMegabytes(const std::wstring &program)
 {
-    const std::string name = std::filesystem::path(program).filename().string();
+    std::string path;
+    for (wchar_t c : program)
+        path += char(std::towlower(c));
     std::error_code error;
     for (const auto &entry : std::filesystem::directory_iterator(L"Z:\\proc", error)) {
         const std::wstring pid = entry.path().filename().wstring();
         if (pid.empty() || !std::all_of(pid.begin(), pid.end(), iswdigit))
             continue;
         std::ifstream commandLine(entry.path() / L"cmdline", std::ios::binary);
-        const std::string words((std::istreambuf_iterator<char>(commandLine)), std::istreambuf_iterator<char>());
-        if (words.find(name) == std::string::npos || words.find("benchwine") != std::string::npos)
+        std::string head;
+        std::getline(commandLine, head, '\0');
+        std::transform(head.begin(), head.end(), head.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+        if (head != path)
             continue;
         std::ifstream rollup(entry.path() / L"smaps_rollup");
         double kilobytes = 0;
@@ -140,67 +147,17 @@ double privateMegabytes(HANDLE process, const std::wstring &program)
     return linuxPrivateMegabytes(program);
 }
 
-void row(const char *what, double panel, double yardstick, const char *unit, const char *target, bool met)
+void row(const char *program, const char *what, double panel, double yardstick, const char *unit,
+         const char *target, bool met)
 {
-    std::printf("%-44s %10.2f %-3s %10.2f %-3s %8.2fx  %-10s %s\n", what, panel, unit, yardstick, unit,
-                yardstick > 0 ? panel / yardstick : 0.0, target, met ? "met" : "MISSED");
+    std::printf("%-8s %-44s %10.2f %-3s %10.2f %-3s %8.2fx  %-10s %s\n", program, what, panel, unit, yardstick,
+                unit, yardstick > 0 ? panel / yardstick : 0.0, target, met ? "met" : "MISSED");
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+// The median time of one refresh of the panel, sent and answered, and of
+// one message answered plus a plain open, read and close of the same file.
+std::pair<double, double> refreshTimes(const std::wstring &panel)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: benchwine SALLE30_EXE BARE_EXE\n");
-        return 2;
-    }
-    const std::wstring panel = windowsPath(argv[1]);
-    const std::wstring bare = windowsPath(argv[2]);
-
-    // d:\talvero\ with the 15-line list and no session.bat: a refresh's
-    // launch fails at once, so what is timed is the panel's own work.
-    std::filesystem::create_directories(L"d:\\talvero");
-    {
-        std::ofstream list(L"d:\\talvero\\dcon.txt", std::ios::binary);
-        for (int i = 1; i <= 15; ++i) {
-            char line[80];
-            std::snprintf(line, sizeof line, "\\\\PC30%02d               user%02d                   00:%02d:%02d\r\n",
-                          i, i, i, i);
-            list << line;
-        }
-    }
-
-    constexpr int StartRuns = 5;
-    std::vector<double> panelStart, bareStart, panelMemory, bareMemory;
-    for (int run = 0; run < StartRuns; ++run) {
-        for (auto [program, times, memory] :
-             {std::tuple{&bare, &bareStart, &bareMemory}, std::tuple{&panel, &panelStart, &panelMemory}}) {
-            Started started = start(*program);
-            if (!started.window) {
-                std::fprintf(stderr, "benchwine: no window from %ls\n", program->c_str());
-                return 1;
-            }
-            times->push_back(started.milliseconds);
-            memory->push_back(privateMegabytes(started.process.hProcess, *program));
-            stop(started);
-        }
-    }
-
-    std::printf("%-44s %14s %14s %9s  %-10s %s\n", "measure (median)", "salle30.exe", "yardstick", "ratio", "target",
-                "");
-    const double panelUp = median(panelStart), bareUp = median(bareStart);
-    row("start-up to first paint vs bare window", panelUp, bareUp, "ms", "<= 1.3x", panelUp <= 1.3 * bareUp);
-    const double panelMb = median(panelMemory), bareMb = median(bareMemory);
-    if (panelMb <= 0 || bareMb <= 0)
-        std::printf("%-44s not reported by this host\n", "private memory");
-    else
-        row("private memory vs bare window", panelMb, bareMb, "MB", "<= +3 MB", panelMb <= bareMb + 3);
-    const double panelSize = double(std::filesystem::file_size(panel)) / (1024 * 1024);
-    const double bareSize = double(std::filesystem::file_size(bare)) / (1024 * 1024);
-    row("program size vs bare window", panelSize, bareSize, "MB", "<= 1 MB", panelSize <= 1.0);
-
-    // One refresh, sent and answered, against one message answered plus a
-    // plain open, read and close of the same file.
     Started started = start(panel);
     constexpr int Refreshes = 50;
     std::vector<double> refresh, plain;
@@ -223,12 +180,88 @@ int main(int argc, char **argv)
         plain.push_back(std::chrono::duration<double, std::milli>(Clock::now() - begin).count());
     }
     stop(started);
-    const double refreshMs = median(refresh), plainMs = median(plain);
-    row("refresh of 15 lines vs message + open/read", refreshMs, plainMs, "ms", "<= 3x", refreshMs <= 3 * plainMs);
+    return {median(refresh), median(plain)};
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: benchwine SALLE30_EXE BARE_EXE [EARLIER_SALLE30_EXE]\n");
+        return 2;
+    }
+    const std::wstring bare = windowsPath(argv[2]);
+    // The programs measured, this one first.
+    struct Measured {
+        const char *label;
+        std::wstring program;
+        std::vector<double> start, memory;
+    };
+    std::vector<Measured> panels{{"now", windowsPath(argv[1]), {}, {}}};
+    if (argc == 4)
+        panels.push_back({"earlier", windowsPath(argv[3]), {}, {}});
+
+    // d:\talvero\ with the 15-line list and no session.bat: a refresh's
+    // launch fails at once, so what is timed is the panel's own work.
+    std::filesystem::create_directories(L"d:\\talvero");
+    {
+        std::ofstream list(L"d:\\talvero\\dcon.txt", std::ios::binary);
+        for (int i = 1; i <= 15; ++i) {
+            char line[80];
+            std::snprintf(line, sizeof line, "\\\\PC30%02d               user%02d                   00:%02d:%02d\r\n",
+                          i, i, i, i);
+            list << line;
+        }
+    }
+
+    // Each run starts the bare window and every panel in turn, each run
+    // from the next one, so that a slower moment of the machine, or the
+    // program stopped just before, weighs on all of them alike.
+    constexpr int StartRuns = 9;
+    std::vector<double> bareStart, bareMemory;
+    std::vector<std::tuple<const std::wstring *, std::vector<double> *, std::vector<double> *>> programs{
+        {&bare, &bareStart, &bareMemory}};
+    for (Measured &measured : panels)
+        programs.push_back({&measured.program, &measured.start, &measured.memory});
+    for (int run = 0; run < StartRuns; ++run) {
+        auto order = programs;
+        std::rotate(order.begin(), order.begin() + run % order.size(), order.end());
+        for (auto [program, times, memory] : order) {
+            Started started = start(*program);
+            if (!started.window) {
+                std::fprintf(stderr, "benchwine: no window from %ls\n", program->c_str());
+                return 1;
+            }
+            times->push_back(started.milliseconds);
+            memory->push_back(privateMegabytes(started.process.hProcess, *program));
+            stop(started);
+        }
+    }
+
+    std::printf("%-8s %-44s %14s %14s %9s  %-10s %s\n", "salle30", "measure (median)", "salle30.exe", "yardstick",
+                "ratio", "target", "");
+    const double bareUp = median(bareStart), bareMb = median(bareMemory);
+    const double bareSize = double(std::filesystem::file_size(bare)) / 1024;
+    for (Measured &measured : panels) {
+        const char *label = measured.label;
+        const double panelUp = median(measured.start);
+        row(label, "start-up to first paint vs bare window", panelUp, bareUp, "ms", "<= 1.3x", panelUp <= 1.3 * bareUp);
+        const double panelMb = median(measured.memory);
+        if (panelMb <= 0 || bareMb <= 0)
+            std::printf("%-8s %-44s not reported by this host\n", label, "private memory");
+        else
+            row(label, "private memory vs bare window", panelMb, bareMb, "MB", "<= +2 MB", panelMb <= bareMb + 2);
+        const double panelSize = double(std::filesystem::file_size(measured.program)) / 1024;
+        row(label, "program size vs bare window", panelSize, bareSize, "KB", "<= 600 KB", panelSize <= 600);
+        const auto [refreshMs, plainMs] = refreshTimes(measured.program);
+        row(label, "refresh of 15 lines vs message + open/read", refreshMs, plainMs, "ms", "<= 2x",
+            refreshMs <= 2 * plainMs);
+    }
 
     // Part of every refresh: launching session.bat, here absent. No target.
     std::vector<double> launches;
-    for (int i = 0; i < Refreshes; ++i) {
+    for (int i = 0; i < 50; ++i) {
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process{};
@@ -240,7 +273,7 @@ int main(int argc, char **argv)
         }
         launches.push_back(std::chrono::duration<double, std::milli>(Clock::now() - begin).count());
     }
-    std::printf("%-44s %10.2f ms   (part of each refresh above)\n", "failed launch of the absent session.bat",
+    std::printf("%-8s %-44s %10.2f ms   (part of each refresh above)\n", "", "failed launch of the absent session.bat",
                 median(launches));
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "hosttesting.h"
 
+#include <windows.h>
+
 #include <cstring>
 
 // The test runner gives each run a drive D: of its own, so d:\talvero\ holds
@@ -33,12 +35,27 @@ std::vector<std::filesystem::path> recordFiles()
 
 std::vector<std::u16string> recordFields(const std::filesystem::path &record)
 {
-    // The recorder renames its record into place whole, but under Wine the
-    // rename keeps the file open a moment longer, refused to readers with a
-    // sharing violation: the record is read once it opens.
-    std::optional<std::string> read;
-    waitUntil([&] { return (read = TrialDrive::read(record.filename().u16string())).has_value(); });
-    const std::string bytes = read.value_or("");
+    // The recorder renames its record into place whole, but for a moment
+    // after the rename the handle that made it, opened for deletion, is
+    // still open: an open that does not share deletion (std::ifstream's)
+    // fails then, and Wine may refuse even a sharing one with a sharing
+    // violation. The record is read once it opens; its bytes are all there
+    // once it has its name.
+    std::string bytes;
+    constexpr DWORD Everything = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    waitUntil([&] {
+        file = CreateFileW(record.c_str(), GENERIC_READ, Everything, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+        return file != INVALID_HANDLE_VALUE;
+    });
+    if (file != INVALID_HANDLE_VALUE) {
+        char buffer[4096];
+        DWORD read = 0;
+        while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
+            bytes.append(buffer, read);
+        CloseHandle(file);
+    }
     std::u16string text(bytes.size() / 2, u'\0');
     std::memcpy(text.data(), bytes.data(), text.size() * 2);
     std::vector<std::u16string> fields;

@@ -56,15 +56,15 @@ constexpr int menuCommand(panel::MenuCommand command)
     return 0;
 }
 
-// WM_TIMER IDs: TimerK (panel::TimerBindings) is K, so Timer1 is 1 and the
-// room shutdown's chain is 2 .. 12. A tick of a timer that the model holds
-// disabled does nothing. The countdown of a room shutdown refreshes the
-// status area once a second on its own timer.
+// WM_TIMER IDs: the panel's timer K is K, so Timer1 is 1, the room
+// shutdown's chain is 2 .. 12, and 13 is the countdown that keeps the
+// status area's seconds current during a room shutdown. A tick of a timer
+// that the panel holds disabled does nothing.
 constexpr std::uintptr_t timer(int k)
 {
     return static_cast<std::uintptr_t>(k);
 }
-inline constexpr std::uintptr_t CountdownTimer = 100;
+inline constexpr std::uintptr_t CountdownTimer = 13;
 
 // Height of the status area under the plan, in twips (72 pixels at 96 dpi):
 // four lines of the default window font. The client area is the plan's
