@@ -110,15 +110,6 @@ inline std::u16string tileElementName(int index, room::TileElement element)
     return {};
 }
 
-// The texts a screen reader reads now come from the model (roompanel.h);
-// these names stay until every front-end reads them from room::RoomPanel.
-using room::stationStateDescription;
-using room::tileElementDescription;
-inline std::u16string stationButtonToolTip(int index)
-{
-    return room::stationButtonToolTip(index);
-}
-
 struct Rgb {
     std::uint8_t red, green, blue;
 };
