@@ -5,6 +5,8 @@
 // row per measure; not a test: it exits 0 whether the targets are met or
 // not, non-zero only when it cannot measure.
 //   benchtools SESSLIST_EXE SHUTCMD_EXE JUSTEXIT_EXE [ZIP]
+#include "benchsupport.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -14,27 +16,14 @@
 #include <string>
 #include <vector>
 
+using benchsupport::median;
+using benchsupport::windowsPath;
+
 namespace {
 
 constexpr int Rounds = 41;
 constexpr wchar_t Warning[] = L"Attention cet ordinateur se relance dans 2 minutes. Vous devez fermer votre session "
                               L"et sortir de la salle dans les 5 minutes.";
-
-std::wstring windowsPath(const char *buildPath)
-{
-    std::wstring path(buildPath, buildPath + std::strlen(buildPath));
-    if (!path.empty() && path.front() == L'/') {
-        std::replace(path.begin(), path.end(), L'/', L'\\');
-        path = L"Z:" + path;
-    }
-    return path;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // Milliseconds from CreateProcessW to the program's end; negative when it
 // could not be started or did not exit with 0.

@@ -9,6 +9,8 @@
 #include "controlids.h"
 #include "controls.h"
 
+#include "benchsupport.h"
+
 #include <windows.h>
 #include <psapi.h>
 
@@ -22,25 +24,12 @@
 #include <string>
 #include <vector>
 
+using benchsupport::median;
+using benchsupport::windowsPath;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::wstring windowsPath(const char *buildPath)
-{
-    std::wstring path(buildPath, buildPath + std::strlen(buildPath));
-    if (!path.empty() && path.front() == L'/') {
-        std::replace(path.begin(), path.end(), L'/', L'\\');
-        path = L"Z:" + path;
-    }
-    return path;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 struct Search {
     DWORD processId;
