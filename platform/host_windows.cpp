@@ -137,20 +137,24 @@ std::variant<ReadOnlyFile, Failure> ReadOnlyFile::openWindowsPath(std::u16string
         return Failure{static_cast<int>(number), describe(number)};
     }
     ReadOnlyFile file(reinterpret_cast<std::intptr_t>(handle), 0, {});
-    BY_HANDLE_FILE_INFORMATION information;
     if (::GetFileType(handle) != FILE_TYPE_DISK)
         return Failure{ERROR_INVALID_FUNCTION, u"Not a regular file"};
-    if (!::GetFileInformationByHandle(handle, &information)) {
+    // The basic and standard information, not GetFileInformationByHandle:
+    // that one also fetches the volume's serial number, which under Wine is
+    // a round trip to the mount manager's process on every refresh.
+    FILE_BASIC_INFO basic;
+    FILE_STANDARD_INFO standard;
+    if (!::GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic) ||
+        !::GetFileInformationByHandleEx(handle, FileStandardInfo, &standard, sizeof standard)) {
         const DWORD number = ::GetLastError();
         return Failure{static_cast<int>(number), describe(number)};
     }
-    if (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+    if (standard.Directory || (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return Failure{static_cast<int>(DirectoryNotSupported), describe(DirectoryNotSupported)};
-    file.m_size = (std::uint64_t(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
-    // FILETIME counts 100 ns from 1601-01-01; the system clock from 1970.
+    file.m_size = static_cast<std::uint64_t>(standard.EndOfFile.QuadPart);
+    // The write time counts 100 ns from 1601-01-01; the system clock from 1970.
     constexpr std::uint64_t From1601To1970 = 116444736000000000ULL;
-    const std::uint64_t ticks =
-        (std::uint64_t(information.ftLastWriteTime.dwHighDateTime) << 32) | information.ftLastWriteTime.dwLowDateTime;
+    const auto ticks = static_cast<std::uint64_t>(basic.LastWriteTime.QuadPart);
     const auto sinceEpoch = std::chrono::duration<std::int64_t, std::ratio<1, 10000000>>(
         static_cast<std::int64_t>(ticks) - static_cast<std::int64_t>(From1601To1970));
     file.m_lastWritten = std::chrono::system_clock::time_point(

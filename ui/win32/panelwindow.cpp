@@ -64,7 +64,7 @@ bool PanelWindow::create(int show)
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = &PanelWindow::windowProc;
     windowClass.hInstance = m_instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hCursor = pointer(false);
     windowClass.lpszClassName = win32ids::WindowClass;
     windowClass.hIcon = static_cast<HICON>(LoadImageW(m_instance, MAKEINTRESOURCEW(SALLE30_PICTURE_PADLOCK),
                                                       IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
@@ -370,7 +370,7 @@ LRESULT PanelWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_SETCURSOR:
         if (m_busy) {
-            SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+            SetCursor(pointer(true));
             return TRUE;
         }
         break;

@@ -70,6 +70,8 @@ private:
     static AccessibleRoom *roomOf(HWND window);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
 
+    // The pointer over the window: the hourglass while busy, else the arrow.
+    static HCURSOR pointer(bool busy);
     void busyChanged(bool busy) override;
     void roomChanged() override;
 

@@ -15,10 +15,19 @@ namespace win32ui {
 
 using room::TileElement;
 
+HCURSOR PanelWindow::pointer(bool busy)
+{
+    // Loaded once: under Wine each LoadCursorW is a few server calls, and
+    // every refresh shows the hourglass and takes it away again.
+    static const HCURSOR wait = LoadCursorW(nullptr, IDC_WAIT);
+    static const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
+    return busy ? wait : arrow;
+}
+
 void PanelWindow::busyChanged(bool busy)
 {
     m_busy = busy;
-    SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+    SetCursor(pointer(busy));
 }
 
 void PanelWindow::roomChanged()
