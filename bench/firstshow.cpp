@@ -27,6 +27,7 @@
 #include <ctime>
 
 #ifdef SALLE30_BENCH_PANEL
+#include "panelwidgets.h"
 #include "platform.h"
 #include "salle30window.h"
 #endif
@@ -85,6 +86,7 @@ int main(int argc, char *argv[])
 {
 #ifdef SALLE30_BENCH_PANEL
     QApplication app(argc, argv);
+    QApplication::setStyle(new PanelStyle);
     auto *window = new Salle30(platform::systemHost());
 #else
     int width = 0;

@@ -6,6 +6,7 @@
 #include "controls.h"
 #include "layout.h"
 #include "memoryhost.h"
+#include "panelwidgets.h"
 #include "roompaths.h"
 #include "salle30window.h"
 #include "sessionline.h"
@@ -16,8 +17,10 @@
 #include <QDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QPainter>
 #include <QPointer>
 #include <QScopeGuard>
+#include <QStyleFactory>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -460,6 +463,64 @@ private Q_SLOTS:
         QVERIFY(!countdown->isActive());
         QCOMPARE(shutdownText->text(), toQString(window->panel().shutdownStatusText()));
         QVERIFY2(shutdownText->text().contains(u"PC3012"_s), qPrintable(shutdownText->text()));
+    }
+
+    // The overflow button's picture, read only when first asked for, is
+    // the platform style's own in every size, scale and mode.
+    void overflowPictureIsThePlatformStyles_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<qreal>("ratio");
+        QTest::addColumn<QIcon::Mode>("mode");
+        QTest::newRow("16 px") << QSize(16, 16) << 1.0 << QIcon::Normal;
+        QTest::newRow("32 px at twice the density") << QSize(32, 32) << 2.0 << QIcon::Normal;
+        QTest::newRow("24 px disabled") << QSize(24, 24) << 1.0 << QIcon::Disabled;
+        QTest::newRow("a size the style has no file for") << QSize(20, 13) << 1.5 << QIcon::Active;
+    }
+
+    void overflowPictureIsThePlatformStyles()
+    {
+        QFETCH(QSize, size);
+        QFETCH(qreal, ratio);
+        QFETCH(QIcon::Mode, mode);
+        const QStyle *platform = QApplication::style();
+        PanelStyle panelStyle(QStyleFactory::create(platform->name()));
+        const QIcon deferred = panelStyle.standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton);
+        const QIcon own = platform->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton);
+        QVERIFY(!own.isNull());
+        QCOMPARE(deferred.actualSize(size, mode), own.actualSize(size, mode));
+        QCOMPARE(deferred.availableSizes(mode), own.availableSizes(mode));
+        QCOMPARE(deferred.pixmap(size, ratio, mode).toImage(), own.pixmap(size, ratio, mode).toImage());
+        QImage painted(size, QImage::Format_ARGB32_Premultiplied), ownPainted = painted;
+        painted.fill(Qt::transparent);
+        ownPainted.fill(Qt::transparent);
+        QPainter onPainted(&painted), onOwn(&ownPainted);
+        deferred.paint(&onPainted, painted.rect(), Qt::AlignCenter, mode);
+        own.paint(&onOwn, ownPainted.rect(), Qt::AlignCenter, mode);
+        QCOMPARE(painted, ownPainted);
+    }
+
+    void overflowPictureIsReadWhenFirstWanted()
+    {
+        class CountingStyle final : public QProxyStyle {
+        public:
+            using QProxyStyle::QProxyStyle;
+            QIcon standardIcon(StandardPixmap which, const QStyleOption *option, const QWidget *widget) const override
+            {
+                asked += which == SP_ToolBarHorizontalExtensionButton;
+                return QProxyStyle::standardIcon(which, option, widget);
+            }
+            mutable int asked = 0;
+        };
+        auto *counting = new CountingStyle(QStyleFactory::create(QApplication::style()->name()));
+        PanelStyle panelStyle(counting);
+        const QIcon icon = panelStyle.standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton);
+        const QIcon copy = icon;
+        QCOMPARE(counting->asked, 0);
+        QVERIFY(!copy.pixmap(16).isNull());
+        QVERIFY(!icon.pixmap(32).isNull());
+        QVERIFY(!icon.actualSize(QSize(8, 8)).isEmpty());
+        QCOMPARE(counting->asked, 1);
     }
 
     void statusTextsFitInFull_data()

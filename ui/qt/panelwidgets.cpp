@@ -2,13 +2,75 @@
 
 #include <QAccessibleWidget>
 #include <QGuiApplication>
+#include <QIconEngine>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QStyleOptionToolButton>
 #include <QSvgRenderer>
 #include <QVBoxLayout>
 
+#include <functional>
 #include <utility>
+
+namespace {
+
+// An icon made by `make` the first time it is measured or drawn, and then
+// answering as that icon does.
+class DeferredIconEngine final : public QIconEngine {
+public:
+    explicit DeferredIconEngine(std::function<QIcon()> make) : m_make(std::move(make)) {}
+
+    QIconEngine *clone() const override { return new DeferredIconEngine(*this); }
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    // Both take `size` in device pixels: the icon is asked for as many at
+    // `scale` device pixels to one, and the caller sets the ratio it reports.
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().pixmap(size, 1.0, mode, state);
+    }
+    QPixmap scaledPixmap(const QSize &size, QIcon::Mode mode, QIcon::State state, qreal scale) override
+    {
+        return icon().pixmap((QSizeF(size) / scale).toSize(), scale, mode, state);
+    }
+    QSize actualSize(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().actualSize(size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().availableSizes(mode, state);
+    }
+
+private:
+    const QIcon &icon()
+    {
+        if (m_make) {
+            m_icon = m_make();
+            m_make = nullptr;
+        }
+        return m_icon;
+    }
+
+    std::function<QIcon()> m_make;
+    QIcon m_icon;
+};
+
+} // namespace
+
+QIcon PanelStyle::standardIcon(StandardPixmap which, const QStyleOption *option, const QWidget *widget) const
+{
+    if (which != SP_ToolBarHorizontalExtensionButton || option)
+        return QProxyStyle::standardIcon(which, option, widget);
+    // Made by the base style, as it would be now, when first measured or drawn.
+    return QIcon(new DeferredIconEngine(
+        [base = QPointer<QStyle>(baseStyle()), widget = QPointer<const QWidget>(widget), which] {
+            return base ? base->standardIcon(which, nullptr, widget) : QIcon();
+        }));
+}
 
 PlanPicture::PlanPicture(const QString &file) : m_renderer(std::make_unique<QSvgRenderer>(file)) {}
 

@@ -4,6 +4,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPixmap>
+#include <QProxyStyle>
 #include <QToolButton>
 
 #include <memory>
@@ -101,6 +102,21 @@ public:
 private:
     QLabel *m_room;
     QLabel *m_shutdown;
+};
+
+// The panel's style: the platform's own, except that the picture of a menu
+// bar's overflow button is read when that button is first drawn. The style
+// reads it from a PNG file, and identifying that file makes Qt load every
+// image format plugin, a few per cent of the panel's start, for a button
+// that the plan's fixed-size window never shows. Set it on the application
+// before the window is made; the application then owns it.
+class PanelStyle final : public QProxyStyle {
+    Q_OBJECT
+public:
+    using QProxyStyle::QProxyStyle;
+
+    QIcon standardIcon(StandardPixmap which, const QStyleOption *option = nullptr,
+                       const QWidget *widget = nullptr) const override;
 };
 
 // The accessible interface of a PictureBox: an image, named by its
