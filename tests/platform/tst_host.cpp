@@ -4,6 +4,7 @@
 #include "hosttesting.h"
 
 #include <chrono>
+#include <filesystem>
 #include <memory>
 #include <variant>
 
@@ -56,6 +57,17 @@ TEST_CASE("systemHost reads a file of drive D: with its size and last write")
     CHECK(age.count() >= -5);
     CHECK(age.count() <= 60);
     CHECK(host.displayPath(u"d:\\talvero\\dcon.txt") == TrialDrive::path(u"dcon.txt").u16string());
+
+    // The last write, not the creation or the last access: the list set
+    // three days back reads as written then, to the second.
+    const auto threeDaysBack =
+        std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now() - std::chrono::days(3));
+    std::filesystem::last_write_time(TrialDrive::path(u"dcon.txt"),
+                                     std::chrono::file_clock::from_sys(threeDaysBack));
+    auto reopened = host.openForReading(u"d:\\talvero\\dcon.txt");
+    REQUIRE(std::holds_alternative<std::unique_ptr<platform::InputFile>>(reopened));
+    CHECK(std::chrono::floor<std::chrono::seconds>(
+              std::get<std::unique_ptr<platform::InputFile>>(reopened)->lastWritten()) == threeDaysBack);
 }
 
 TEST_CASE("systemHost says why a file or a program is not there")
