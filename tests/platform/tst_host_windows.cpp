@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <cwchar>
 #include <future>
 
 namespace {
@@ -31,13 +32,30 @@ void installRecorder()
     REQUIRE_MESSAGE(copied, "no recorder at " << recorder.string() << ": " << error.message());
 }
 
+// Launches `line`; a refused launch fails the test, with the host's reason.
+void launch(std::u16string_view line)
+{
+    const std::optional<platform::Failure> failure = platform::launchDetached(line);
+    REQUIRE_MESSAGE(!failure, "the launch was refused: " << *failure);
+}
+
 // The fields of the recorder's one run since the drive was laid out; empty
-// when it wrote nothing within 30 s.
+// when it wrote nothing within 30 s. Returns once that run has ended too
+// (its record is named <name>.<process id>.rec): while it runs, its program
+// file can be neither deleted nor replaced, and the next case lays out the
+// drive anew and copies the recorder there again.
 std::vector<std::u16string> recorded()
 {
     if (!waitUntil([] { return !recordFiles().empty(); }, 30s))
         return {};
-    return recordFields(recordFiles().front());
+    const std::filesystem::path record = recordFiles().front();
+    const DWORD processId = static_cast<DWORD>(std::wcstoul(record.stem().extension().c_str() + 1, nullptr, 10));
+    REQUIRE_MESSAGE(processId != 0, "no process id in " << record.string());
+    if (const HANDLE run = OpenProcess(SYNCHRONIZE, FALSE, processId)) {
+        WaitForSingleObject(run, 30000);
+        CloseHandle(run);
+    }
+    return recordFields(record);
 }
 
 const std::u16string ShutdownLine = u"d:\\talvero\\shutcmd.exe \\\\PC3001 /R /T:120 \"Attention cet ordinateur se "
@@ -51,7 +69,7 @@ TEST_CASE("CreateProcessW gets exactly the panel's command line, and a minimised
     const TrialDrive drive;
     installRecorder();
     REQUIRE(ShutdownLine.size() == 169);
-    REQUIRE(!platform::launchDetached(ShutdownLine));
+    launch(ShutdownLine);
     const std::vector<std::u16string> fields = recorded();
     REQUIRE(fields.size() >= 3);
     CHECK(fields[0] == u"exact");
@@ -83,7 +101,7 @@ TEST_CASE("splitCommandLine splits as the C runtime of the launched program")
         const TrialDrive drive;
         installRecorder();
         const std::u16string line = u"d:\\talvero\\shutcmd.exe " + std::u16string(row.arguments);
-        REQUIRE(!platform::launchDetached(line));
+        launch(line);
         const std::vector<std::u16string> fields = recorded();
         REQUIRE(fields.size() >= 3);
         CHECK(platform::splitCommandLine(line) == std::vector<std::u16string>(fields.begin() + 3, fields.end()));
@@ -101,7 +119,7 @@ TEST_CASE("A batch file runs through cmd, and the launch does not wait for it")
     REQUIRE(TrialDrive::write(u"hold.bat", "@echo off\r\n:wait\r\nif not exist d:\\talvero\\hold.release goto wait\r\n"
                                            "echo held>d:\\talvero\\hold.done\r\n"));
 
-    REQUIRE(!platform::launchDetached(u"d:\\talvero\\session.bat"));
+    launch(u"d:\\talvero\\session.bat");
     CHECK(waitUntil([] { return TrialDrive::read(u"session.ran").value_or("").starts_with("session ran"); }, 60s));
 
     auto launch = std::async(std::launch::async, [] { return platform::launchDetached(u"d:\\talvero\\hold.bat"); });
@@ -141,7 +159,7 @@ TEST_CASE("A launch that cannot start says why, in one line without a full stop"
     }
     // Nothing ran, not even the part of the line before the NUL: once a good
     // launch has left its record, it is the only one.
-    REQUIRE(!platform::launchDetached(ShutdownLine));
+    launch(ShutdownLine);
     CHECK(recorded().size() >= 3);
     CHECK(recordFiles().size() == 1);
 }
