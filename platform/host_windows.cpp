@@ -149,7 +149,7 @@ std::variant<ReadOnlyFile, Failure> ReadOnlyFile::openWindowsPath(std::u16string
         const DWORD number = ::GetLastError();
         return Failure{static_cast<int>(number), describe(number)};
     }
-    if (standard.Directory || (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    if (standard.Directory)
         return Failure{static_cast<int>(DirectoryNotSupported), describe(DirectoryNotSupported)};
     file.m_size = static_cast<std::uint64_t>(standard.EndOfFile.QuadPart);
     // The write time counts 100 ns from 1601-01-01; the system clock from 1970.
